@@ -1,0 +1,37 @@
+// The board maker's driver library lumo31a.dll: its entries and its resource record. Shared by
+// the plug-in's binding and the simulated driver.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+// Calling convention of the driver's entries.
+#define LUMO_CALL WINAPI
+
+#pragma pack(push, 1)
+// Filled by Lumo31aGetResource; the plug-in reads two words of it.
+struct DriverResourceRecord {
+    uint8_t reserved0[116];
+    uint32_t ioPortAddress; // I/O port base address
+    uint8_t reserved120[76];
+    uint32_t ioPortLength; // length of the I/O port range
+    uint8_t reserved200[208];
+};
+#pragma pack(pop)
+static_assert(offsetof(DriverResourceRecord, ioPortAddress) == 116, "");
+static_assert(offsetof(DriverResourceRecord, ioPortLength) == 196, "");
+static_assert(sizeof(DriverResourceRecord) == 408, "");
+
+// Every argument travels as a 32-bit value: slots and data bytes zero-extended.
+typedef int32_t(LUMO_CALL* Lumo31aGetVersionFn)(void);
+typedef int32_t(LUMO_CALL* Lumo31aCreateFn)(uint32_t* slot);
+typedef int32_t(LUMO_CALL* Lumo31aCloseFn)(uint32_t slot);
+typedef int32_t(LUMO_CALL* Lumo31aGetResourceFn)(uint32_t slot, DriverResourceRecord* record);
+typedef int32_t(LUMO_CALL* Lumo31aInPortFn)(uint32_t slot, uint32_t port, uint8_t* data);
+typedef int32_t(LUMO_CALL* Lumo31aOutPortFn)(uint32_t slot, uint32_t port, uint32_t data);
+typedef int32_t(LUMO_CALL* Lumo31aGetLastErrorFn)(uint32_t slot);
+typedef int32_t(LUMO_CALL* Lumo31aGetSwitchValueFn)(uint32_t slot, uint32_t* value);
+
+#define LUMO_DRIVER_FILE_NAME "lumo31a.dll"

@@ -1,0 +1,48 @@
+// HostBinding: everything the plug-in knows of its host, filled once by SetupPemoDLL and read by
+// every other part of the plug-in.
+#pragma once
+
+#include "host/HostInterface.h"
+#include "host/HostNames.h"
+
+// The 60 host variables as message 30000 answered them (32-bit values), in resolution order.
+struct HostVariables {
+#define PEMO_VARIABLE_FIELD(name, field, mayBeZero) uint32_t field;
+    PEMO_HOST_VARIABLES(PEMO_VARIABLE_FIELD)
+#undef PEMO_VARIABLE_FIELD
+};
+static_assert(sizeof(HostVariables) == HOST_VARIABLE_COUNT * 4, "one word per host variable");
+
+// The 102 host service entries as message 30001 answered them, in resolution order.
+struct HostServices {
+#define PEMO_SERVICE_FIELD(name, field, type) type field;
+    PEMO_HOST_SERVICES(PEMO_SERVICE_FIELD)
+#undef PEMO_SERVICE_FIELD
+};
+static_assert(sizeof(HostServices) == HOST_SERVICE_COUNT * sizeof(void*),
+              "one entry per host service");
+
+struct HostBinding {
+    HWND mainWindow;    // the host main window given to SetupPemoDLL
+    HINSTANCE instance; // the plug-in's own module: resources and window classes
+    HostVariables variables;
+    HostServices services;
+
+    // The plug-in's own variables, defined to the host, which keeps them current.
+    double fGlobalMilliSecondsPerSample; // milliseconds between two samples
+    uint32_t uiGlobalBlockSize;          // samples per data block
+    uint32_t bAnimation;                 // 1 while the host animates the flow chart
+    uint32_t bExperimentIsRunning;       // 1 while an experiment runs
+    uint32_t bExperimentIsPaused;        // 1 while the running experiment is paused
+    uint32_t dwExperimentStartTimeTicks; // GetTickCount at the start of the experiment
+    uint32_t BBoxModul;                  // defined to the host, never read
+};
+
+extern HostBinding hostBinding;
+
+// Records the plug-in's instance handle (the process attach does this; test programs that
+// link the plug-in's parts directly pass their own module).
+void SetPluginInstance(HINSTANCE instance);
+
+// The host's current-module pointer (&CurrentModulePtr): the module whose dialog runs.
+ModuleRecord* CurrentModule();

@@ -1,0 +1,76 @@
+// The host's side of the plug-in interface: calling conventions, 32-bit address fields and the
+// shapes of the host services and class callbacks.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// The two calling conventions of the interface, each named once.
+#define PEMO_EXPORT WINAPI    // SetupPemoDLL, FinishPemoDLL, WEP
+#define PEMO_HOSTCALL __cdecl // host services, class callbacks, menu handlers
+
+// A pointer or handle field of a record exchanged with the host or the driver: 32 bits wide in
+// both builds. The 64-bit test build keeps everything it stores there below 4 GB.
+using Addr32 = uint32_t;
+
+// Fails loudly (message on stderr, then the process ends) when an address does not fit.
+[[noreturn]] void FailAddressAbove4GB(const void* address, const char* what);
+
+inline Addr32 ToAddr32(const void* address, const char* what = "address") {
+    const uintptr_t value = reinterpret_cast<uintptr_t>(address);
+    if (value > 0xFFFFFFFFu)
+        FailAddressAbove4GB(address, what);
+    return static_cast<Addr32>(value);
+}
+
+template <typename T> inline T* FromAddr32(Addr32 field) {
+    return reinterpret_cast<T*>(static_cast<uintptr_t>(field));
+}
+
+// Window, menu, bitmap and font handles carry 32 significant bits on 64-bit Windows too.
+template <typename H> inline H HandleFromAddr32(Addr32 field) {
+    return reinterpret_cast<H>(static_cast<uintptr_t>(field));
+}
+inline Addr32 HandleToAddr32(const void* handle) {
+    return ToAddr32(handle, "handle");
+}
+
+struct ModuleRecord;
+struct ModuleClassRecord;
+struct DataBlock;
+struct OutputChannelRecord;
+
+// Class callbacks entered in ModuleClassRecord.
+typedef int32_t(PEMO_HOSTCALL* ModuleMessageHandler)(ModuleRecord* module, uint32_t message,
+                                                     uint32_t messageParam, uint32_t messageData);
+typedef int32_t(PEMO_HOSTCALL* ModuleProcessFunction)(ModuleRecord* module);
+typedef void(PEMO_HOSTCALL* MenuEntryHandler)(void);
+
+// Host services that the plug-in calls. Files are source file names, lines their line numbers.
+typedef void*(PEMO_HOSTCALL* NewMemAllocFn)(uint32_t size, const char* file, int32_t line);
+typedef int32_t(PEMO_HOSTCALL* NewDoMemFreeFn)(void* block, const char* file, int32_t line);
+typedef int32_t(PEMO_HOSTCALL* DefineDllModuleFn)(void);
+typedef int32_t(PEMO_HOSTCALL* DefineDllVariableFn)(const char* name, void* address, uint32_t size);
+typedef int32_t(PEMO_HOSTCALL* RegisterModuleClassFn)(ModuleClassRecord* record);
+typedef int32_t(PEMO_HOSTCALL* PerformDefaultActionFn)(ModuleRecord* module, uint32_t message,
+                                                       uint32_t messageParam, uint32_t messageData);
+typedef int32_t(PEMO_HOSTCALL* NewReleaseOutputBlockFn)(OutputChannelRecord* channel,
+                                                        const char* file, int32_t line);
+typedef DataBlock*(PEMO_HOSTCALL* GetCurrentOutputBlockFn)(OutputChannelRecord* channel);
+typedef DataBlock*(PEMO_HOSTCALL* GetInputBlockFn)(ModuleRecord* module, uint32_t channel);
+typedef int32_t(PEMO_HOSTCALL* NewReleaseInputBlockFn)(ModuleRecord* module, uint32_t channel,
+                                                       const char* file, int32_t line);
+typedef int32_t(PEMO_HOSTCALL* ChangeModuleSizeFn)(ModuleRecord* module, uint32_t inputCount,
+                                                   uint32_t outputCount);
+typedef int32_t(PEMO_HOSTCALL* ShowWarningFn)(const char* title, const char* text);
+typedef int32_t(PEMO_HOSTCALL* StopExperimentFn)(void);
+typedef HFONT(PEMO_HOSTCALL* CreateStackedFontIndirectFn)(const LOGFONTA* font);
+typedef int32_t(PEMO_HOSTCALL* DeleteStackedObjectFn)(HGDIOBJ object);
+typedef int32_t(PEMO_HOSTCALL* RegisterMenuEntryFn)(uint32_t commandId, MenuEntryHandler handler);
+
+// A service that the plug-in resolves and keeps but never calls.
+typedef void* HostEntry;
+
+// Messages of the host main window that answer a name.
+enum : UINT { HOSTMSG_VARIABLE = 30000, HOSTMSG_SERVICE = 30001 };
