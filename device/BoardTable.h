@@ -24,6 +24,9 @@ int OpenBoards();
 // Device shut-down: closes every present board, unloads the library, deletes the lock. 1.
 int CloseBoards();
 
+// Claim operations. A slot outside 0..15 or a port outside 0..3 never touches the table:
+// ClaimPort and ReleasePort ignore it, ReclaimPort refuses it like a missing board, and
+// IsPortFree answers false.
 void ClaimPort(PortKind kind, uint16_t slot, uint16_t port);
 // 1 when claimed; 0 (after the warning) when the driver knows no board in that slot.
 int ReclaimPort(PortKind kind, uint16_t slot, uint16_t port);

@@ -11,7 +11,10 @@ enum PortDirection : uint16_t { PORT_WRITE = 0, PORT_READ = 1 };
 extern CRITICAL_SECTION PortLock;
 void CreatePortLock();
 void DeletePortLock();
+// True while the lock exists (after a successful device set-up, until shut-down).
+bool IsPortLockCreated();
 
 // Reads the port into *data (direction non-zero) or writes *data to it (direction 0).
-// Returns the driver's result: non-zero on success, 0 on failure or with no library loaded.
+// Returns the driver's result: non-zero on success, 0 on failure, with no library loaded or
+// without the lock.
 int AccessPort(int slot, int port, uint16_t direction, uint8_t* data);
