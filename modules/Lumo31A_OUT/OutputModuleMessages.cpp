@@ -1,0 +1,125 @@
+// HandleOutputModuleMessage: the output class's answers to the host's module messages. Codes
+// that the table does not list go to the host's default action unchanged.
+#include "modules/Lumo31A_OUT/OutputModule.h"
+
+#include "device/BoardTable.h"
+#include "host/HostBinding.h"
+#include "modules/ModuleClasses.h"
+#include "ui/HardwareSelection.h"
+#include "ui/ParamsDialog.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+enum : uint32_t { CHANNEL_LIMIT = 8 };
+
+typedef int32_t (*OutputMessageFn)(ModuleRecord* module, uint32_t messageParam,
+                                   uint32_t messageData);
+
+struct OutputMessageEntry {
+    uint32_t message;
+    OutputMessageFn answer;
+};
+
+OutParams* ParamsOf(ModuleRecord* module) {
+    return FromAddr32<OutParams>(module->params);
+}
+
+int32_t OnAcknowledge(ModuleRecord*, uint32_t, uint32_t) {
+    return 1;
+}
+
+void NameChannels(ModuleRecord* module, OutParams* params) {
+    for (uint32_t channel = 0; channel < CHANNEL_LIMIT; ++channel) {
+        snprintf(params->channelNames[channel], sizeof params->channelNames[channel], "%s %u",
+                 outShortName, channel);
+        params->channelFlags[channel] = 1;
+        ChannelStateOf(module, channel)->animationPhase = 0;
+    }
+}
+
+int32_t OnCreate(ModuleRecord* module, uint32_t, uint32_t) {
+    if (SelectHardware(PortKind::Output, HandleFromAddr32<HWND>(module->hWnd)) != 0)
+        return 0;
+    const HardwareChoice choice = hardwareChoice[static_cast<int>(PortKind::Output)];
+    ClaimPort(PortKind::Output, choice.chosenSlot, choice.chosenPort);
+    OutParams* params = ParamsOf(module);
+    params->boardSlot = choice.chosenSlot;
+    params->port = choice.chosenPort;
+    if (module->inputChannelCount == 0 && module->outputChannelCount == 0) {
+        module->outputChannelCount = 0;
+        module->inputChannelCount = 1;
+    }
+    NameChannels(module, params);
+    return 1;
+}
+
+int32_t OnDelete(ModuleRecord* module, uint32_t, uint32_t) {
+    const OutParams* params = ParamsOf(module);
+    ReleasePort(PortKind::Output, params->boardSlot, params->port);
+    return 1;
+}
+
+int32_t OnParameterDialog(ModuleRecord* module, uint32_t, uint32_t) {
+    DialogBoxParamA(hostBinding.instance, "LUMO31A_OUT", HandleFromAddr32<HWND>(module->hWnd),
+                    OutputParamsDialogProc, 0);
+    return 1;
+}
+
+int32_t OnRestore(ModuleRecord* module, uint32_t, uint32_t) {
+    OutParams* params = ParamsOf(module);
+    // A stored block may carry the buffer address of an earlier run; it names nothing now.
+    params->portBytes = 0;
+    return ReclaimPort(PortKind::Output, params->boardSlot, params->port);
+}
+
+void ResetChannelState(ChannelState* state) {
+    state->blockPending = 0;
+    state->samplesDelivered = 0;
+    state->animationPhase = 0;
+}
+
+int32_t OnExperimentStart(ModuleRecord* module, uint32_t, uint32_t) {
+    OutParams* params = ParamsOf(module);
+    params->portBytes = 0;
+    const uint32_t size = hostBinding.uiGlobalBlockSize;
+    void* buffer = hostBinding.services.NewMemAlloc(size, __FILE__, __LINE__);
+    if (buffer == nullptr) {
+        hostBinding.services.ShowWarning(
+            "Lumo-P31", "出力バッファ確保が失敗しました\nブロックサイズを少なくして下さい");
+        return 0;
+    }
+    params->portBytes = ToAddr32(buffer, "portBytes");
+    memset(buffer, 0, size);
+    for (uint32_t channel = 0; channel < module->inputChannelCount && channel < CHANNEL_LIMIT;
+         ++channel)
+        ResetChannelState(ChannelStateOf(module, channel));
+    return 1;
+}
+
+int32_t OnExperimentStop(ModuleRecord* module, uint32_t, uint32_t) {
+    OutParams* params = ParamsOf(module);
+    if (params->portBytes != 0) {
+        hostBinding.services.NewDoMemFree(FromAddr32<void>(params->portBytes), __FILE__, __LINE__);
+        params->portBytes = 0;
+    }
+    return 1;
+}
+
+const OutputMessageEntry outputMessageTable[] = {
+    {1, OnAcknowledge},       {101, OnCreate},         {102, OnDelete},
+    {103, OnParameterDialog}, {104, OnAcknowledge},    {105, OnRestore},
+    {106, OnExperimentStart}, {107, OnExperimentStop}, {201, OnAcknowledge},
+};
+
+} // namespace
+
+int32_t PEMO_HOSTCALL HandleOutputModuleMessage(ModuleRecord* module, uint32_t message,
+                                                uint32_t messageParam, uint32_t messageData) {
+    for (const OutputMessageEntry& entry : outputMessageTable)
+        if (entry.message == message)
+            return entry.answer(module, messageParam, messageData);
+    return hostBinding.services.PerformDefaultAction(module, message, messageParam, messageData);
+}

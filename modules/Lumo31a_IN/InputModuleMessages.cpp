@@ -1,0 +1,130 @@
+// HandleInputModuleMessage: the input class's answers to the host's module messages. Codes
+// that the table does not list go to the host's default action unchanged.
+#include "modules/Lumo31a_IN/InputModule.h"
+
+#include "device/BoardTable.h"
+#include "host/HostBinding.h"
+#include "modules/ModuleClasses.h"
+#include "ui/HardwareSelection.h"
+#include "ui/ParamsDialog.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+enum : uint32_t { CHANNEL_LIMIT = 8 };
+// What message 124 asks about, and the string id of the class's data-input label.
+enum : uint32_t { CLASS_INFO_KIND = 13, DATA_INPUT_LABEL_ID = 3957 };
+
+typedef int32_t (*InputMessageFn)(ModuleRecord* module, uint32_t messageParam,
+                                  uint32_t messageData);
+
+struct InputMessageEntry {
+    uint32_t message;
+    InputMessageFn answer;
+};
+
+InParams* ParamsOf(ModuleRecord* module) {
+    return FromAddr32<InParams>(module->params);
+}
+
+int32_t OnAcknowledge(ModuleRecord*, uint32_t, uint32_t) {
+    return 1;
+}
+
+int32_t OnDecline(ModuleRecord*, uint32_t, uint32_t) {
+    return 0;
+}
+
+void NameChannels(ModuleRecord* module, InParams* params) {
+    // inShortName ends in a blank: the names carry two before the number.
+    for (uint32_t channel = 0; channel < CHANNEL_LIMIT; ++channel) {
+        snprintf(params->channelNames[channel], sizeof params->channelNames[channel], "%s %u",
+                 inShortName, channel);
+        ChannelStateOf(module, channel)->animationPhase = 0;
+    }
+}
+
+int32_t OnCreate(ModuleRecord* module, uint32_t, uint32_t) {
+    if (SelectHardware(PortKind::Input, HandleFromAddr32<HWND>(module->hWnd)) != 0)
+        return 0;
+    const HardwareChoice choice = hardwareChoice[static_cast<int>(PortKind::Input)];
+    ClaimPort(PortKind::Input, choice.chosenSlot, choice.chosenPort);
+    InParams* params = ParamsOf(module);
+    params->boardSlot = choice.chosenSlot;
+    params->port = choice.chosenPort;
+    if (module->inputChannelCount == 0 && module->outputChannelCount == 0) {
+        module->outputChannelCount = 1;
+        module->inputChannelCount = 0;
+    }
+    NameChannels(module, params);
+    return 1;
+}
+
+int32_t OnDelete(ModuleRecord* module, uint32_t, uint32_t) {
+    const InParams* params = ParamsOf(module);
+    ReleasePort(PortKind::Input, params->boardSlot, params->port);
+    return 1;
+}
+
+int32_t OnParameterDialog(ModuleRecord* module, uint32_t, uint32_t) {
+    DialogBoxParamA(hostBinding.instance, "LUMO31A_IN", HandleFromAddr32<HWND>(module->hWnd),
+                    InputParamsDialogProc, 0);
+    return 1;
+}
+
+int32_t OnRestore(ModuleRecord* module, uint32_t, uint32_t) {
+    const InParams* params = ParamsOf(module);
+    return ReclaimPort(PortKind::Input, params->boardSlot, params->port);
+}
+
+int32_t OnExperimentStart(ModuleRecord* module, uint32_t, uint32_t) {
+    InParams* params = ParamsOf(module);
+    for (uint32_t channel = 0; channel < module->outputChannelCount && channel < CHANNEL_LIMIT;
+         ++channel) {
+        params->resetWord = 0;
+        params->channelResets[channel].resetWord = 0;
+        ChannelState* state = ChannelStateOf(module, channel);
+        state->blockPending = 0;
+        state->samplesDelivered = 0;
+        state->animationPhase = 0;
+    }
+    return 1;
+}
+
+int32_t OnClearExtraBlock(ModuleRecord* module, uint32_t, uint32_t) {
+    InExtraBlock* extra = FromAddr32<InExtraBlock>(module->extra);
+    if (extra != nullptr)
+        extra->firstWord = 0;
+    return 1;
+}
+
+int32_t OnClassInfoRequest(ModuleRecord*, uint32_t, uint32_t messageData) {
+    ClassInfoRequest* request = FromAddr32<ClassInfoRequest>(messageData);
+    if (request == nullptr || request->requestKind != CLASS_INFO_KIND)
+        return 0;
+    request->instance = HandleToAddr32(hostBinding.instance);
+    memcpy(request->templateName, "LUMO31A_IN", sizeof request->templateName);
+    request->reserved28 = 0;
+    request->labelStringId = DATA_INPUT_LABEL_ID;
+    return 1;
+}
+
+const InputMessageEntry inputMessageTable[] = {
+    {1, OnAcknowledge},   {101, OnCreate},      {102, OnDelete},          {103, OnParameterDialog},
+    {104, OnAcknowledge}, {105, OnRestore},     {106, OnExperimentStart}, {107, OnAcknowledge},
+    {117, OnDecline},     {118, OnAcknowledge}, {119, OnDecline},         {120, OnDecline},
+    {121, OnDecline},     {122, OnDecline},     {123, OnClearExtraBlock}, {124, OnClassInfoRequest},
+    {201, OnAcknowledge},
+};
+
+} // namespace
+
+int32_t PEMO_HOSTCALL HandleInputModuleMessage(ModuleRecord* module, uint32_t message,
+                                               uint32_t messageParam, uint32_t messageData) {
+    for (const InputMessageEntry& entry : inputMessageTable)
+        if (entry.message == message)
+            return entry.answer(module, messageParam, messageData);
+    return hostBinding.services.PerformDefaultAction(module, message, messageParam, messageData);
+}

@@ -1,0 +1,104 @@
+// ProcessInputModule: fills each output channel's block from the input port, one read per
+// sample, and holds the block back until the wall clock has reached the end of its time span.
+// It never waits; the host's repeated calls do.
+#include "modules/Lumo31a_IN/InputModule.h"
+
+#include "device/DriverLibrary.h"
+#include "device/PortAccess.h"
+#include "host/HostBinding.h"
+#include "modules/Lumo31a_IN/TickSource.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+// Channels with a ChannelState of their own; channel i reads bit i of the port.
+enum : uint32_t { CHANNEL_LIMIT = 8 };
+
+float SampleFromByte(uint8_t byte, uint32_t channel) {
+    return (byte >> channel) & 1u ? 5.0f : 0.0f;
+}
+
+// The experiment cannot go on with a port that cannot be read: stop it and tell the user.
+void ReportReadFailure(const InParams* params, uint32_t channel) {
+    hostBinding.services.StopExperiment();
+    const int errorCode = DriverGetLastError(params->boardSlot);
+    char text[256];
+    snprintf(text, sizeof text, "LogSlot = %d\nChannel = %d\nErrCode = %d",
+             static_cast<int>(params->boardSlot), static_cast<int>(channel), errorCode);
+    hostBinding.services.ShowWarning("サンプリングエラー", text);
+}
+
+// Takes the channel's current block, reads the port into it and marks it pending. A failed
+// read leaves the byte 0, so its sample is 0.0.
+void FillChannelBlock(ModuleRecord* module, uint32_t channel, ChannelState* state) {
+    OutputChannelRecord* record = OutputChannelOf(module, channel);
+    DataBlock* block = hostBinding.services.GetCurrentOutputBlock(record);
+    if (block == nullptr)
+        return;
+    const InParams* params = FromAddr32<InParams>(module->params);
+    const uint32_t blockSize = hostBinding.uiGlobalBlockSize;
+    const double sampleDistance = hostBinding.fGlobalMilliSecondsPerSample * 0.001;
+    block->sampleDistance = sampleDistance;
+    block->startTime = static_cast<double>(state->samplesDelivered) * sampleDistance;
+    block->sampleCount = static_cast<uint16_t>(blockSize);
+    for (uint32_t position = 0; position < blockSize; ++position) {
+        uint8_t byte = 0;
+        if (!AccessPort(params->boardSlot, params->port, PORT_READ, &byte)) {
+            ReportReadFailure(params, channel);
+            byte = 0;
+        }
+        block->samples[position] = SampleFromByte(byte, channel);
+    }
+    state->blockPending = 1;
+    state->samplesDelivered += blockSize;
+}
+
+// Milliseconds from the start tick to the end of the samples delivered, truncated, low 32 bits.
+uint32_t DueOffset(uint32_t samplesDelivered) {
+    const double milliseconds = std::trunc(static_cast<double>(samplesDelivered) *
+                                           hostBinding.fGlobalMilliSecondsPerSample);
+    // Out of range (or NaN) only with a nonsensical time base; such a block is due at once.
+    if (!(std::fabs(milliseconds) < 9.2e18))
+        return 0;
+    return static_cast<uint32_t>(static_cast<int64_t>(milliseconds));
+}
+
+// The tick count wraps after 49.7 days: compare by the signed distance, so that a block due
+// just after the wrap is neither released early nor held until the next wrap.
+bool TickHasReached(uint32_t now, uint32_t due) {
+    return static_cast<int32_t>(now - due) >= 0;
+}
+
+void ReleaseChannelBlockIfDue(ModuleRecord* module, uint32_t channel, ChannelState* state) {
+    const uint32_t now = ReadTickCount();
+    const uint32_t due =
+        DueOffset(state->samplesDelivered) + hostBinding.dwExperimentStartTimeTicks;
+    if (!TickHasReached(now, due))
+        return;
+    if (hostBinding.bAnimation == 1)
+        AnimateChannel(module->animationContext, channel, state->animationPhase);
+    hostBinding.services.NewReleaseOutputBlock(OutputChannelOf(module, channel), __FILE__,
+                                               __LINE__);
+    state->blockPending = 0;
+    state->animationPhase = NextAnimationPhase(state->animationPhase);
+}
+
+} // namespace
+
+int32_t PEMO_HOSTCALL ProcessInputModule(ModuleRecord* module) {
+    if (module->processEnable == 0 || hostBinding.bExperimentIsPaused == 1)
+        return 1;
+    // Only eight channels have a state of their own; a larger count from the host stops there.
+    for (uint32_t channel = 0; channel < module->outputChannelCount && channel < CHANNEL_LIMIT;
+         ++channel) {
+        OutputChannelOf(module, channel)->field14 = 0;
+        ChannelState* state = ChannelStateOf(module, channel);
+        if (state->blockPending != 1)
+            FillChannelBlock(module, channel, state);
+        if (state->blockPending == 1 && hostBinding.bExperimentIsPaused == 0)
+            ReleaseChannelBlockIfDue(module, channel, state);
+    }
+    return 1;
+}

@@ -1,0 +1,3 @@
+#include "modules/Lumo31a_IN/TickSource.h"
+
+TickCountFn ReadTickCount = GetTickCount;
