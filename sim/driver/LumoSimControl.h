@@ -1,0 +1,142 @@
+// Control interface of the simulated lumo31a.dll: configure the simulated boards, set inputs,
+// read back outputs, inject faults, remove and re-insert boards, and read the log of every
+// driver call. The DLL exports these next to the eight driver entries. LumoSim and
+// LumoSimConnect below resolve them from the lumo31a.dll already loaded in the process, so a
+// test or a host program talks to the very library the plug-in loaded.
+#pragma once
+
+#include "device/DriverInterface.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+// Error codes that Lumo31aGetLastError returns for a slot.
+enum : int32_t {
+    LUMO_SIM_ERR_NONE = 0,         // no failure since the configuration was made
+    LUMO_SIM_ERR_NO_BOARD = 1,     // no board in the slot, or the board was removed
+    LUMO_SIM_ERR_BAD_SLOT = 2,     // slot outside 0..15 (answered for such a slot)
+    LUMO_SIM_ERR_BAD_PORT = 3,     // port outside 0..3
+    LUMO_SIM_ERR_NOT_OPEN = 4,     // port access or close before Lumo31aCreate
+    LUMO_SIM_ERR_REFUSED = 5,      // the configuration makes this entry fail for the board
+    LUMO_SIM_ERR_BAD_ARGUMENT = 6, // a null address
+    LUMO_SIM_ERR_INJECTED = 100,   // default code of an injected port fault
+};
+
+// What Lumo31aGetVersion returns: major version in the high byte.
+enum : int32_t { LUMO_SIM_VERSION = 0x0100 };
+
+// The driver entries, as logged.
+enum LumoSimEntry : int32_t {
+    LUMO_SIM_GET_VERSION,
+    LUMO_SIM_CREATE,
+    LUMO_SIM_CLOSE,
+    LUMO_SIM_GET_RESOURCE,
+    LUMO_SIM_IN_PORT,
+    LUMO_SIM_OUT_PORT,
+    LUMO_SIM_GET_LAST_ERROR,
+    LUMO_SIM_GET_SWITCH_VALUE,
+    LUMO_SIM_ENTRY_COUNT
+};
+
+inline const char* LumoSimEntryName(int32_t entry) {
+    static const char* const names[LUMO_SIM_ENTRY_COUNT] = {
+        "Lumo31aGetVersion", "Lumo31aCreate",  "Lumo31aClose",        "Lumo31aGetResource",
+        "Lumo31aInPort",     "Lumo31aOutPort", "Lumo31aGetLastError", "Lumo31aGetSwitchValue"};
+    return entry >= 0 && entry < LUMO_SIM_ENTRY_COUNT ? names[entry] : "?";
+}
+
+// One driver call as the simulated driver saw it.
+struct LumoSimCall {
+    int32_t sequence; // counts every call since the last reset, from 0
+    int32_t entry;    // LumoSimEntry
+    int32_t slot;     // slot argument as passed (for Lumo31aCreate: the value on entry)
+    int32_t port;     // port argument; -1 for entries without one
+    // Lumo31aCreate: the slot value left in the variable; Lumo31aGetResource: the address
+    // written; Lumo31aInPort: the byte stored; Lumo31aOutPort: the data argument as passed;
+    // Lumo31aGetSwitchValue: the value written; otherwise 0.
+    int32_t data;
+    int32_t extra;     // Lumo31aGetResource: the length written; otherwise 0
+    uint32_t threadId; // the calling thread
+    int32_t result;    // what the entry returned
+};
+static_assert(sizeof(LumoSimCall) == 32, "");
+
+extern "C" {
+typedef void(LUMO_CALL* LumoSimResetFn)(void);
+typedef int32_t(LUMO_CALL* LumoSimConfigureFn)(const char* text);
+typedef int32_t(LUMO_CALL* LumoSimApplyFn)(const char* text);
+typedef int32_t(LUMO_CALL* LumoSimTextFn)(char* buffer, int32_t size);
+typedef int32_t(LUMO_CALL* LumoSimCountFn)(void);
+typedef int32_t(LUMO_CALL* LumoSimLogEntryFn)(int32_t index, LumoSimCall* call);
+typedef void(LUMO_CALL* LumoSimClearLogFn)(void);
+typedef int32_t(LUMO_CALL* LumoSimPortQueryFn)(int32_t slot, int32_t port);
+typedef int32_t(LUMO_CALL* LumoSimSetInputFn)(int32_t slot, int32_t port, int32_t value);
+typedef int32_t(LUMO_CALL* LumoSimSlotFn)(int32_t slot);
+typedef int32_t(LUMO_CALL* LumoSimTraceFn)(const char* path);
+}
+
+// The control entries, resolved by name.
+struct LumoSim {
+    // Back to the configuration read at load (file or default); clears log, outputs,
+    // counters, errors, open boards and the overlap count.
+    LumoSimResetFn Reset;
+    // Replaces the configuration with the text, then resets as above. 1, or 0 on a bad line
+    // (nothing changes; ConfigError tells which).
+    LumoSimConfigureFn Configure;
+    // Applies the lines on top of the running configuration; the log and outputs stay.
+    LumoSimApplyFn Apply;
+    LumoSimTextFn ConfigError;  // message of the last rejected text; returns its length
+    LumoSimTextFn ConfigOrigin; // "default", or the path of the file read at load
+    LumoSimCountFn LogCount;
+    LumoSimLogEntryFn LogEntry; // 1 and the call, or 0 for an index out of range
+    LumoSimClearLogFn ClearLog;
+    LumoSimCountFn LogDropped;       // calls not logged because the log was full
+    LumoSimPortQueryFn OutputByte;   // last byte written to the output port, -1 if none
+    LumoSimPortQueryFn OutputWrites; // successful writes to the output port
+    LumoSimSetInputFn SetInput;      // the input port reads this constant byte from now on
+    LumoSimSlotFn RemoveBoard;       // the board disappears (1), or 0 if none is configured
+    LumoSimSlotFn InsertBoard;       // the removed board comes back (1)
+    LumoSimSlotFn IsOpen;            // 1 between Lumo31aCreate and Lumo31aClose
+    LumoSimCountFn OverlapCount;     // port calls that began while another was running
+    LumoSimTraceFn Trace;            // starts a trace file for people, or stops it (null)
+};
+
+// Fills `sim` from `module`, by default the lumo31a.dll loaded in this process. False when
+// the module is not loaded or is not the simulated driver.
+inline bool LumoSimConnect(LumoSim& sim, HMODULE module = nullptr) {
+    if (!module)
+        module = GetModuleHandleA(LUMO_DRIVER_FILE_NAME);
+    if (!module)
+        return false;
+    struct Binding {
+        const char* name;
+        void* target;
+    };
+    const Binding bindings[] = {
+        {"LumoSimReset", &sim.Reset},
+        {"LumoSimConfigure", &sim.Configure},
+        {"LumoSimApply", &sim.Apply},
+        {"LumoSimConfigError", &sim.ConfigError},
+        {"LumoSimConfigOrigin", &sim.ConfigOrigin},
+        {"LumoSimLogCount", &sim.LogCount},
+        {"LumoSimLogEntry", &sim.LogEntry},
+        {"LumoSimClearLog", &sim.ClearLog},
+        {"LumoSimLogDropped", &sim.LogDropped},
+        {"LumoSimOutputByte", &sim.OutputByte},
+        {"LumoSimOutputWrites", &sim.OutputWrites},
+        {"LumoSimSetInput", &sim.SetInput},
+        {"LumoSimRemoveBoard", &sim.RemoveBoard},
+        {"LumoSimInsertBoard", &sim.InsertBoard},
+        {"LumoSimIsOpen", &sim.IsOpen},
+        {"LumoSimOverlapCount", &sim.OverlapCount},
+        {"LumoSimTrace", &sim.Trace},
+    };
+    for (const Binding& binding : bindings) {
+        const FARPROC address = GetProcAddress(module, binding.name);
+        if (!address)
+            return false;
+        *static_cast<FARPROC*>(binding.target) = address;
+    }
+    return true;
+}

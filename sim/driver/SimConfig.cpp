@@ -1,0 +1,282 @@
+// Parser of the simulated driver's configuration text (format: docs/simulated-driver.md).
+#include "sim/driver/SimSetup.h"
+
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+namespace lumosim {
+
+const char* DefaultSetupText() {
+    return "# Two boards; every input port reads back the output port of the same number.\n"
+           "board 0 address=0xD000 length=16 switch=0\n"
+           "board 1 address=0xD100 length=16 switch=1\n"
+           "input 0 * wire 0 *\n"
+           "input 1 * wire 1 *\n";
+}
+
+namespace {
+
+using Tokens = std::vector<std::string>;
+
+// A failed line: the message, thrown to the line loop, which adds the line number.
+struct LineError {
+    std::string message;
+};
+
+[[noreturn]] void Fail(const std::string& message) {
+    throw LineError{message};
+}
+
+Tokens SplitLine(const std::string& line) {
+    Tokens tokens;
+    std::istringstream stream(line.substr(0, line.find('#')));
+    std::string token;
+    while (stream >> token)
+        tokens.push_back(token);
+    return tokens;
+}
+
+uint32_t ParseNumber(const std::string& text, uint32_t limit, const char* what) {
+    char* end = nullptr;
+    const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
+    if (text.empty() || *end != '\0' || text[0] == '-' || value > limit)
+        Fail(std::string("bad ") + what + " '" + text + "'");
+    return static_cast<uint32_t>(value);
+}
+
+int32_t ParseResult(const std::string& text) {
+    if (text == "ok")
+        return 1;
+    if (text == "fail")
+        return 0;
+    char* end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 0);
+    if (text.empty() || *end != '\0')
+        Fail("bad result '" + text + "' (ok, fail or a number)");
+    return static_cast<int32_t>(value);
+}
+
+double ParseProbability(const std::string& text) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(value >= 0.0 && value <= 1.0))
+        Fail("bad probability '" + text + "' (0 to 1)");
+    return value;
+}
+
+// Splits "key=value"; a token without '=' has an empty value.
+void SplitKey(const std::string& token, std::string& key, std::string& value) {
+    const size_t equals = token.find('=');
+    key = token.substr(0, equals);
+    value = equals == std::string::npos ? std::string() : token.substr(equals + 1);
+}
+
+int ParseSlot(const std::string& text) {
+    return static_cast<int>(ParseNumber(text, SLOTS - 1, "slot"));
+}
+
+// A port number, or "*" for all four: the first and one past the last port.
+void ParsePorts(const std::string& text, int& first, int& last) {
+    if (text == "*") {
+        first = 0;
+        last = PORTS;
+        return;
+    }
+    first = static_cast<int>(ParseNumber(text, PORTS - 1, "port"));
+    last = first + 1;
+}
+
+void NeedTokens(const Tokens& tokens, size_t count, const char* usage) {
+    if (tokens.size() < count)
+        Fail(std::string("usage: ") + usage);
+}
+
+BoardSetup FreshBoard(int slot) {
+    BoardSetup board;
+    board.configured = true;
+    board.address = 0xD000u + 0x100u * static_cast<uint32_t>(slot);
+    board.length = 16;
+    board.switchValue = static_cast<uint32_t>(slot);
+    return board;
+}
+
+void ParseBoardKey(BoardSetup& board, const std::string& token) {
+    std::string key, value;
+    SplitKey(token, key, value);
+    if (key == "removed" && value.empty())
+        board.removed = true;
+    else if (key == "present" && value.empty())
+        board.removed = false;
+    else if (key == "address")
+        board.address = ParseNumber(value, 0xFFFFFFFFu, "address");
+    else if (key == "length")
+        board.length = ParseNumber(value, 0xFFFFFFFFu, "length");
+    else if (key == "switch")
+        board.switchValue = ParseNumber(value, 0xFFFFFFFFu, "switch value");
+    else if (key == "create")
+        board.createResult = ParseResult(value);
+    else if (key == "resource")
+        board.resourceResult = ParseResult(value);
+    else if (key == "getswitch")
+        board.switchResult = ParseResult(value);
+    else if (key == "createslot") {
+        board.leaveSlot = true;
+        board.createSlot = ParseNumber(value, 0xFFFFFFFFu, "slot value");
+    } else
+        Fail("unknown board setting '" + token + "'");
+}
+
+// board <slot> [setting...]
+void ParseBoard(const Tokens& tokens, Setup& setup) {
+    NeedTokens(tokens, 2, "board <slot> [setting...]");
+    const int slot = ParseSlot(tokens[1]);
+    BoardSetup& board = setup.boards[slot];
+    if (!board.configured)
+        board = FreshBoard(slot);
+    for (size_t i = 2; i < tokens.size(); ++i)
+        ParseBoardKey(board, tokens[i]);
+}
+
+// The source words after "input <slot> <port>"; `port` resolves a wire's "*".
+InputSetup ParseSource(const Tokens& tokens, int port) {
+    NeedTokens(tokens, 4, "input <slot> <port> constant|counter|square|wire ...");
+    InputSetup input;
+    const std::string& kind = tokens[3];
+    if (kind == "constant") {
+        NeedTokens(tokens, 5, "input <slot> <port> constant <byte>");
+        input.source = Source::Constant;
+        input.value = static_cast<uint8_t>(ParseNumber(tokens[4], 255, "byte"));
+        return input;
+    }
+    if (kind == "wire") {
+        NeedTokens(tokens, 6, "input <slot> <port> wire <slot> <port|*>");
+        input.source = Source::Wire;
+        input.wireSlot = ParseSlot(tokens[4]);
+        input.wirePort =
+            tokens[5] == "*" ? port : static_cast<int>(ParseNumber(tokens[5], PORTS - 1, "port"));
+        return input;
+    }
+    if (kind != "counter" && kind != "square")
+        Fail("unknown input source '" + kind + "'");
+    input.source = kind == "counter" ? Source::Counter : Source::Square;
+    if (input.source == Source::Square)
+        input.value = 0;
+    for (size_t i = 4; i < tokens.size(); ++i) {
+        std::string key, value;
+        SplitKey(tokens[i], key, value);
+        if (key == "start" && input.source == Source::Counter)
+            input.value = static_cast<uint8_t>(ParseNumber(value, 255, "start"));
+        else if (key == "step" && input.source == Source::Counter)
+            input.step = static_cast<uint8_t>(ParseNumber(value, 255, "step"));
+        else if (key == "bits" && input.source == Source::Square)
+            input.bits = static_cast<uint8_t>(ParseNumber(value, 255, "bits"));
+        else if (key == "base" && input.source == Source::Square)
+            input.value = static_cast<uint8_t>(ParseNumber(value, 255, "base"));
+        else if (key == "period" && input.source == Source::Square) {
+            input.period = ParseNumber(value, 0x7FFFFFFFu, "period");
+            if (input.period == 0)
+                Fail("bad period '0'");
+        } else
+            Fail("unknown " + kind + " setting '" + tokens[i] + "'");
+    }
+    return input;
+}
+
+// input <slot> <port|*> <source...>
+void ParseInput(const Tokens& tokens, Setup& setup) {
+    NeedTokens(tokens, 4, "input <slot> <port|*> <source...>");
+    const int slot = ParseSlot(tokens[1]);
+    int first, last;
+    ParsePorts(tokens[2], first, last);
+    for (int port = first; port < last; ++port)
+        setup.boards[slot].inputs[port] = ParseSource(tokens, port);
+}
+
+FaultSetup ParseFaultKind(const Tokens& tokens) {
+    FaultSetup fault;
+    for (size_t i = 4; i < tokens.size(); ++i) {
+        std::string key, value;
+        SplitKey(tokens[i], key, value);
+        if (key == "none" && value.empty())
+            fault.mode = FaultMode::None;
+        else if (key == "always" && value.empty())
+            fault.mode = FaultMode::Always;
+        else if (key == "nth") {
+            fault.mode = FaultMode::Nth;
+            fault.nth = ParseNumber(value, 0xFFFFFFFFu, "call number");
+            if (fault.nth == 0)
+                Fail("bad call number '0' (counted from 1)");
+        } else if (key == "probability") {
+            fault.mode = FaultMode::Probability;
+            fault.probability = ParseProbability(value);
+        } else if (key == "seed")
+            fault.seed = ParseNumber(value, 0xFFFFFFFFu, "seed");
+        else if (key == "code")
+            fault.code = ParseResult(value);
+        else
+            Fail("unknown fault setting '" + tokens[i] + "'");
+    }
+    return fault;
+}
+
+// fault <slot> <port|*> in|out|both none|always|nth=<n>|probability=<p> [seed=<n>] [code=<n>]
+void ParseFault(const Tokens& tokens, Setup& setup) {
+    NeedTokens(tokens, 5, "fault <slot> <port|*> in|out|both <kind> [seed=<n>] [code=<n>]");
+    const int slot = ParseSlot(tokens[1]);
+    int first, last;
+    ParsePorts(tokens[2], first, last);
+    const std::string& direction = tokens[3];
+    if (direction != "in" && direction != "out" && direction != "both")
+        Fail("bad direction '" + direction + "' (in, out or both)");
+    const FaultSetup fault = ParseFaultKind(tokens);
+    for (int port = first; port < last; ++port) {
+        if (direction != "out")
+            setup.boards[slot].faults[port][DIR_IN] = fault;
+        if (direction != "in")
+            setup.boards[slot].faults[port][DIR_OUT] = fault;
+    }
+}
+
+void ParseLine(const Tokens& tokens, Setup& setup) {
+    const std::string& keyword = tokens[0];
+    if (keyword == "board")
+        ParseBoard(tokens, setup);
+    else if (keyword == "input")
+        ParseInput(tokens, setup);
+    else if (keyword == "fault")
+        ParseFault(tokens, setup);
+    else if (keyword == "spin") {
+        NeedTokens(tokens, 2, "spin <iterations>");
+        setup.spin = ParseNumber(tokens[1], 1000000, "iteration count");
+    } else if (keyword == "trace") {
+        NeedTokens(tokens, 2, "trace <file>");
+        setup.tracePath = tokens[1];
+        for (size_t i = 2; i < tokens.size(); ++i)
+            setup.tracePath += " " + tokens[i];
+    } else
+        Fail("unknown keyword '" + keyword + "'");
+}
+
+} // namespace
+
+bool ParseSetup(const std::string& text, Setup& setup, std::string& error) {
+    std::istringstream lines(text);
+    std::string line;
+    int number = 0;
+    while (std::getline(lines, line)) {
+        ++number;
+        const Tokens tokens = SplitLine(line);
+        if (tokens.empty())
+            continue;
+        try {
+            ParseLine(tokens, setup);
+        } catch (const LineError& failure) {
+            error = "line " + std::to_string(number) + ": " + failure.message;
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace lumosim

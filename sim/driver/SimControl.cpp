@@ -1,0 +1,174 @@
+// The control entries of the simulated driver (declared in LumoSimControl.h).
+#include "sim/driver/SimState.h"
+
+#include <cstring>
+
+using namespace lumosim;
+
+namespace {
+
+int32_t CopyText(const std::string& text, char* buffer, int32_t size) {
+    if (buffer && size > 0) {
+        const size_t count =
+            text.size() < static_cast<size_t>(size - 1) ? text.size() : size_t(size - 1);
+        std::memcpy(buffer, text.data(), count);
+        buffer[count] = '\0';
+    }
+    return static_cast<int32_t>(text.size());
+}
+
+bool ValidPort(int32_t slot, int32_t port) {
+    return slot >= 0 && slot < SLOTS && port >= 0 && port < PORTS;
+}
+
+// Parses `text` onto `setup`; on a bad line keeps the message and changes nothing.
+bool ParseInto(SimState& state, const char* text, Setup& setup) {
+    Setup parsed = setup;
+    std::string error;
+    if (!ParseSetup(text ? text : "", parsed, error)) {
+        state.configError = error;
+        return false;
+    }
+    setup = parsed;
+    return true;
+}
+
+} // namespace
+
+extern "C" {
+
+__declspec(dllexport) void LUMO_CALL LumoSimReset(void) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    state.setup = state.loaded;
+    ResetRuntime(state);
+}
+
+__declspec(dllexport) int32_t LUMO_CALL LumoSimConfigure(const char* text) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    Setup setup;
+    if (!ParseInto(state, text, setup))
+        return 0;
+    state.setup = setup;
+    ResetRuntime(state);
+    return 1;
+}
+
+__declspec(dllexport) int32_t LUMO_CALL LumoSimApply(const char* text) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    if (!ParseInto(state, text, state.setup))
+        return 0;
+    RefreshRuntime(state);
+    return 1;
+}
+
+__declspec(dllexport) int32_t LUMO_CALL LumoSimConfigError(char* buffer, int32_t size) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    return CopyText(state.configError, buffer, size);
+}
+
+__declspec(dllexport) int32_t LUMO_CALL LumoSimConfigOrigin(char* buffer, int32_t size) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    return CopyText(state.origin, buffer, size);
+}
+
+__declspec(dllexport) int32_t LUMO_CALL LumoSimLogCount(void) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    return static_cast<int32_t>(state.log.size());
+}
+
+__declspec(dllexport) int32_t LUMO_CALL LumoSimLogEntry(int32_t index, LumoSimCall* call) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    if (!call || index < 0 || static_cast<size_t>(index) >= state.log.size())
+        return 0;
+    *call = state.log[static_cast<size_t>(index)];
+    return 1;
+}
+
+__declspec(dllexport) void LUMO_CALL LumoSimClearLog(void) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    state.log.clear();
+    state.logDropped = 0;
+}
+
+__declspec(dllexport) int32_t LUMO_CALL LumoSimLogDropped(void) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    return static_cast<int32_t>(state.logDropped);
+}
+
+__declspec(dllexport) int32_t LUMO_CALL LumoSimOutputByte(int32_t slot, int32_t port) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    return ValidPort(slot, port) ? state.boards[slot].ports[port].outputLatch : -1;
+}
+
+__declspec(dllexport) int32_t LUMO_CALL LumoSimOutputWrites(int32_t slot, int32_t port) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    return ValidPort(slot, port) ? static_cast<int32_t>(state.boards[slot].ports[port].outputWrites)
+                                 : 0;
+}
+
+__declspec(dllexport) int32_t LUMO_CALL LumoSimSetInput(int32_t slot, int32_t port, int32_t value) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    if (!ValidPort(slot, port) || value < 0 || value > 255)
+        return 0;
+    InputSetup& input = state.setup.boards[slot].inputs[port];
+    input = InputSetup();
+    input.value = static_cast<uint8_t>(value);
+    return 1;
+}
+
+__declspec(dllexport) int32_t LUMO_CALL LumoSimRemoveBoard(int32_t slot) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    if (slot < 0 || slot >= SLOTS || !state.setup.boards[slot].configured)
+        return 0;
+    state.setup.boards[slot].removed = true;
+    state.boards[slot].inserted = false;
+    return 1;
+}
+
+__declspec(dllexport) int32_t LUMO_CALL LumoSimInsertBoard(int32_t slot) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    if (slot < 0 || slot >= SLOTS || !state.setup.boards[slot].configured)
+        return 0;
+    state.setup.boards[slot].removed = false;
+    state.boards[slot].inserted = true;
+    return 1;
+}
+
+__declspec(dllexport) int32_t LUMO_CALL LumoSimIsOpen(int32_t slot) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    return slot >= 0 && slot < SLOTS && state.boards[slot].open ? 1 : 0;
+}
+
+__declspec(dllexport) int32_t LUMO_CALL LumoSimOverlapCount(void) {
+    return overlappingPortCalls.load();
+}
+
+__declspec(dllexport) int32_t LUMO_CALL LumoSimTrace(const char* path) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    return SetTrace(state, path ? path : "") ? 1 : 0;
+}
+
+} // extern "C"
+
+static_assert(std::is_same<decltype(&LumoSimReset), LumoSimResetFn>::value, "");
+static_assert(std::is_same<decltype(&LumoSimConfigure), LumoSimConfigureFn>::value, "");
+static_assert(std::is_same<decltype(&LumoSimLogEntry), LumoSimLogEntryFn>::value, "");
+static_assert(std::is_same<decltype(&LumoSimSetInput), LumoSimSetInputFn>::value, "");
+static_assert(std::is_same<decltype(&LumoSimOutputByte), LumoSimPortQueryFn>::value, "");
+static_assert(std::is_same<decltype(&LumoSimTrace), LumoSimTraceFn>::value, "");

@@ -1,0 +1,289 @@
+// The eight driver entries of the simulated lumo31a.dll. A build made with
+// LUMO_SIM_OMIT_<Entry> lacks that entry, to show how the plug-in treats an incomplete driver.
+#include "sim/driver/SimState.h"
+
+#include <cstring>
+#include <type_traits>
+
+using namespace lumosim;
+
+namespace {
+
+// Marks the slot's last failure and gives the entry's failed result.
+int32_t Failed(BoardState* board, int32_t code) {
+    if (board)
+        board->lastError = code;
+    return 0;
+}
+
+// The board in a slot that holds one now; null if the slot is out of range or empty (the
+// error is then noted for the slot where there is one).
+BoardState* InsertedBoard(SimState& state, uint32_t slot) {
+    if (slot >= SLOTS)
+        return nullptr;
+    BoardState& board = state.boards[slot];
+    if (!board.inserted) {
+        board.lastError = LUMO_SIM_ERR_NO_BOARD;
+        return nullptr;
+    }
+    return &board;
+}
+
+// Counts every port call; a call that starts while another runs is an overlap. The spin
+// widens the window so that unserialized callers are caught.
+struct PortCallProbe {
+    static std::atomic<int32_t> running;
+    PortCallProbe() {
+        if (running.fetch_add(1) != 0)
+            overlappingPortCalls.fetch_add(1);
+        const uint32_t spin = portCallSpin.load();
+        for (volatile uint32_t i = 0; i < spin; i = i + 1) {
+        }
+    }
+    ~PortCallProbe() { running.fetch_sub(1); }
+};
+std::atomic<int32_t> PortCallProbe::running{0};
+
+double NextRandom(uint64_t& state) {
+    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
+    return static_cast<double>(z >> 11) * (1.0 / 9007199254740992.0);
+}
+
+bool FaultStrikes(const FaultSetup& fault, PortState& port, int direction) {
+    const uint32_t call = ++port.calls[direction];
+    switch (fault.mode) {
+    case FaultMode::Always:
+        return true;
+    case FaultMode::Nth:
+        return call == fault.nth;
+    case FaultMode::Probability:
+        return NextRandom(port.random[direction]) < fault.probability;
+    default:
+        return false;
+    }
+}
+
+// The board and port of a port call, or a failure code (0 when all is well).
+int32_t CheckPortCall(SimState& state, uint32_t slot, uint32_t port, int direction,
+                      BoardState*& board) {
+    board = InsertedBoard(state, slot);
+    if (slot >= SLOTS)
+        return LUMO_SIM_ERR_BAD_SLOT;
+    if (!board)
+        return LUMO_SIM_ERR_NO_BOARD;
+    if (!board->open)
+        return LUMO_SIM_ERR_NOT_OPEN;
+    if (port >= PORTS)
+        return LUMO_SIM_ERR_BAD_PORT;
+    const FaultSetup& fault = state.setup.boards[slot].faults[port][direction];
+    if (FaultStrikes(fault, board->ports[port], direction))
+        return fault.code;
+    return 0;
+}
+
+uint8_t InputByte(SimState& state, const InputSetup& input, PortState& port) {
+    const uint32_t read = port.inputReads++;
+    switch (input.source) {
+    case Source::Counter:
+        return static_cast<uint8_t>(input.value + input.step * read);
+    case Source::Square: {
+        const bool high = read % input.period < (input.period + 1) / 2;
+        return static_cast<uint8_t>(high ? (input.value | input.bits)
+                                         : (input.value & ~input.bits));
+    }
+    case Source::Wire: {
+        const int latch = state.boards[input.wireSlot].ports[input.wirePort].outputLatch;
+        return static_cast<uint8_t>(latch < 0 ? 0 : latch);
+    }
+    default:
+        return input.value;
+    }
+}
+
+[[maybe_unused]] int32_t ReadPort(SimState& state, uint32_t slot, uint32_t port, uint8_t* data,
+                                  int32_t& value) {
+    BoardState* board = nullptr;
+    if (const int32_t code = CheckPortCall(state, slot, port, DIR_IN, board))
+        return Failed(board, code);
+    if (!data)
+        return Failed(board, LUMO_SIM_ERR_BAD_ARGUMENT);
+    *data = InputByte(state, state.setup.boards[slot].inputs[port], board->ports[port]);
+    value = *data;
+    return 1;
+}
+
+[[maybe_unused]] int32_t WritePort(SimState& state, uint32_t slot, uint32_t port, uint32_t data) {
+    BoardState* board = nullptr;
+    if (const int32_t code = CheckPortCall(state, slot, port, DIR_OUT, board))
+        return Failed(board, code);
+    PortState& portState = board->ports[port];
+    portState.outputLatch = static_cast<int>(data & 0xFF);
+    ++portState.outputWrites;
+    return 1;
+}
+
+} // namespace
+
+extern "C" {
+
+#ifndef LUMO_SIM_OMIT_Lumo31aGetVersion
+__declspec(dllexport) int32_t LUMO_CALL Lumo31aGetVersion(void) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    RecordCall(state, LUMO_SIM_GET_VERSION, 0, -1, 0, 0, LUMO_SIM_VERSION);
+    return LUMO_SIM_VERSION;
+}
+static_assert(std::is_same<decltype(&Lumo31aGetVersion), Lumo31aGetVersionFn>::value, "");
+#endif
+
+#ifndef LUMO_SIM_OMIT_Lumo31aCreate
+// Opens the board of the slot in *slot; a configured board may leave another slot there.
+__declspec(dllexport) int32_t LUMO_CALL Lumo31aCreate(uint32_t* slot) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    if (!slot) {
+        RecordCall(state, LUMO_SIM_CREATE, 0, -1, 0, 0, 0);
+        return 0;
+    }
+    const uint32_t asked = *slot;
+    int32_t result = 0;
+    if (BoardState* board = InsertedBoard(state, asked)) {
+        const BoardSetup& setup = state.setup.boards[asked];
+        result = setup.createResult;
+        if (result == 0) {
+            Failed(board, LUMO_SIM_ERR_REFUSED);
+        } else {
+            board->open = true;
+            if (setup.leaveSlot)
+                *slot = setup.createSlot;
+        }
+    }
+    RecordCall(state, LUMO_SIM_CREATE, asked, -1, static_cast<int32_t>(*slot), 0, result);
+    return result;
+}
+static_assert(std::is_same<decltype(&Lumo31aCreate), Lumo31aCreateFn>::value, "");
+#endif
+
+#ifndef LUMO_SIM_OMIT_Lumo31aClose
+__declspec(dllexport) int32_t LUMO_CALL Lumo31aClose(uint32_t slot) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    int32_t result = 0;
+    if (slot < SLOTS) {
+        BoardState& board = state.boards[slot];
+        result = board.open ? 1 : Failed(&board, LUMO_SIM_ERR_NOT_OPEN);
+        board.open = false;
+    }
+    RecordCall(state, LUMO_SIM_CLOSE, slot, -1, 0, 0, result);
+    return result;
+}
+static_assert(std::is_same<decltype(&Lumo31aClose), Lumo31aCloseFn>::value, "");
+#endif
+
+#ifndef LUMO_SIM_OMIT_Lumo31aGetResource
+// Answers 0 while no board sits in the slot (also after it was removed).
+__declspec(dllexport) int32_t LUMO_CALL
+    Lumo31aGetResource(uint32_t slot, DriverResourceRecord* record) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    int32_t result = 0;
+    uint32_t address = 0, length = 0; // as written, for the log
+    BoardState* board = InsertedBoard(state, slot);
+    if (board && !record) {
+        Failed(board, LUMO_SIM_ERR_BAD_ARGUMENT);
+    } else if (board) {
+        const BoardSetup& setup = state.setup.boards[slot];
+        result = setup.resourceResult;
+        if (result == 0) {
+            Failed(board, LUMO_SIM_ERR_REFUSED);
+        } else {
+            address = setup.address;
+            length = setup.length;
+            std::memset(record, 0, sizeof *record);
+            record->ioPortAddress = address;
+            record->ioPortLength = length;
+        }
+    }
+    RecordCall(state, LUMO_SIM_GET_RESOURCE, slot, -1, static_cast<int32_t>(address),
+               static_cast<int32_t>(length), result);
+    return result;
+}
+static_assert(std::is_same<decltype(&Lumo31aGetResource), Lumo31aGetResourceFn>::value, "");
+#endif
+
+#ifndef LUMO_SIM_OMIT_Lumo31aInPort
+__declspec(dllexport) int32_t LUMO_CALL Lumo31aInPort(uint32_t slot, uint32_t port, uint8_t* data) {
+    SimState& state = State();
+    PortCallProbe probe;
+    std::lock_guard<std::mutex> lock(StateMutex());
+    int32_t value = 0;
+    const int32_t result = ReadPort(state, slot, port, data, value);
+    RecordCall(state, LUMO_SIM_IN_PORT, slot, static_cast<int32_t>(port), value, 0, result);
+    return result;
+}
+static_assert(std::is_same<decltype(&Lumo31aInPort), Lumo31aInPortFn>::value, "");
+#endif
+
+#ifndef LUMO_SIM_OMIT_Lumo31aOutPort
+// Drives the low 8 bits of data; the log keeps the argument as passed.
+__declspec(dllexport) int32_t LUMO_CALL
+    Lumo31aOutPort(uint32_t slot, uint32_t port, uint32_t data) {
+    SimState& state = State();
+    PortCallProbe probe;
+    std::lock_guard<std::mutex> lock(StateMutex());
+    const int32_t result = WritePort(state, slot, port, data);
+    RecordCall(state, LUMO_SIM_OUT_PORT, slot, static_cast<int32_t>(port),
+               static_cast<int32_t>(data), 0, result);
+    return result;
+}
+static_assert(std::is_same<decltype(&Lumo31aOutPort), Lumo31aOutPortFn>::value, "");
+#endif
+
+#ifndef LUMO_SIM_OMIT_Lumo31aGetLastError
+__declspec(dllexport) int32_t LUMO_CALL Lumo31aGetLastError(uint32_t slot) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    const int32_t code = slot < SLOTS ? state.boards[slot].lastError : LUMO_SIM_ERR_BAD_SLOT;
+    RecordCall(state, LUMO_SIM_GET_LAST_ERROR, slot, -1, 0, 0, code);
+    return code;
+}
+static_assert(std::is_same<decltype(&Lumo31aGetLastError), Lumo31aGetLastErrorFn>::value, "");
+#endif
+
+#ifndef LUMO_SIM_OMIT_Lumo31aGetSwitchValue
+__declspec(dllexport) int32_t LUMO_CALL Lumo31aGetSwitchValue(uint32_t slot, uint32_t* value) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    int32_t result = 0;
+    BoardState* board = InsertedBoard(state, slot);
+    if (board && !value) {
+        Failed(board, LUMO_SIM_ERR_BAD_ARGUMENT);
+    } else if (board) {
+        const BoardSetup& setup = state.setup.boards[slot];
+        result = setup.switchResult;
+        if (result == 0)
+            Failed(board, LUMO_SIM_ERR_REFUSED);
+        else
+            *value = setup.switchValue;
+    }
+    RecordCall(state, LUMO_SIM_GET_SWITCH_VALUE, slot, -1,
+               result ? static_cast<int32_t>(*value) : 0, 0, result);
+    return result;
+}
+static_assert(std::is_same<decltype(&Lumo31aGetSwitchValue), Lumo31aGetSwitchValueFn>::value, "");
+#endif
+
+} // extern "C"
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        RememberModule(instance);
+        DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+        ShutDown();
+    }
+    return TRUE;
+}

@@ -1,0 +1,198 @@
+// Loading the configuration, the call log and the trace file of the simulated driver.
+#include "sim/driver/SimState.h"
+
+#include <fstream>
+#include <sstream>
+
+namespace lumosim {
+
+namespace {
+
+HMODULE driverModule;
+std::once_flag loadOnce;
+
+SimState& RawState() {
+    static SimState state;
+    return state;
+}
+
+std::string ReadFile(const std::string& path, bool& found) {
+    std::ifstream file(path, std::ios::binary);
+    found = static_cast<bool>(file);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::string EnvironmentValue(const char* name) {
+    char value[MAX_PATH * 2];
+    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+}
+
+// lumo31a-sim.txt in the folder of this DLL.
+std::string FileBesideDriver() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(driverModule, path, MAX_PATH);
+    std::string file(path, length);
+    const size_t slash = file.find_last_of("\\/");
+    file = slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+    return file + "lumo31a-sim.txt";
+}
+
+// A bad file leaves no board at all, so the fault shows, and says why on stderr.
+void LoadConfiguredFile(SimState& state, const std::string& path, const std::string& text) {
+    state.origin = path;
+    Setup setup;
+    std::string error;
+    if (ParseSetup(text, setup, error)) {
+        state.loaded = setup;
+        return;
+    }
+    state.configError = path + ": " + error;
+    std::fprintf(stderr, "lumo31a (simulated): %s\n", state.configError.c_str());
+    state.loaded = Setup();
+}
+
+// The file named by LUMO31A_SIM_CONFIG, else lumo31a-sim.txt beside the DLL, else the default
+// two boards. A named file that cannot be read leaves no board.
+void LoadState() {
+    SimState& state = RawState();
+    state.startTick = GetTickCount();
+    std::string path = EnvironmentValue("LUMO31A_SIM_CONFIG");
+    const bool named = !path.empty();
+    if (!named)
+        path = FileBesideDriver();
+    bool found = false;
+    const std::string text = ReadFile(path, found);
+    if (found) {
+        LoadConfiguredFile(state, path, text);
+    } else if (named) {
+        state.origin = path;
+        state.configError = path + ": cannot be read";
+        std::fprintf(stderr, "lumo31a (simulated): %s\n", state.configError.c_str());
+    } else {
+        std::string error;
+        state.origin = "default";
+        ParseSetup(DefaultSetupText(), state.loaded, error);
+    }
+    state.setup = state.loaded;
+    ResetRuntime(state);
+    const std::string tracePath = EnvironmentValue("LUMO31A_SIM_TRACE");
+    if (!tracePath.empty())
+        SetTrace(state, tracePath);
+}
+
+uint64_t SeedOf(const FaultSetup& fault, int slot, int port, int direction) {
+    return fault.seed * 0x9E3779B97F4A7C15ull +
+           static_cast<uint64_t>(slot * 8 + port * 2 + direction + 1);
+}
+
+void SeedPort(PortState& port, const BoardSetup& board, int slot, int number) {
+    for (int direction = 0; direction < DIRECTIONS; ++direction) {
+        port.calls[direction] = 0;
+        port.random[direction] = SeedOf(board.faults[number][direction], slot, number, direction);
+    }
+}
+
+} // namespace
+
+std::atomic<uint32_t> portCallSpin{200};
+std::atomic<int32_t> overlappingPortCalls{0};
+
+void ShutDown() {
+    SimState& state = RawState();
+    if (state.trace)
+        std::fclose(state.trace);
+    state.trace = nullptr;
+}
+
+void RememberModule(HMODULE module) {
+    driverModule = module;
+}
+
+std::mutex& StateMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+SimState& State() {
+    std::call_once(loadOnce, LoadState);
+    return RawState();
+}
+
+void ResetRuntime(SimState& state) {
+    for (int slot = 0; slot < SLOTS; ++slot) {
+        const BoardSetup& board = state.setup.boards[slot];
+        BoardState& boardState = state.boards[slot];
+        boardState = BoardState();
+        boardState.inserted = board.configured && !board.removed;
+        for (int port = 0; port < PORTS; ++port)
+            SeedPort(boardState.ports[port], board, slot, port);
+    }
+    state.log.clear();
+    state.logDropped = 0;
+    state.sequence = 0;
+    overlappingPortCalls.store(0);
+    portCallSpin.store(state.setup.spin);
+    if (!state.setup.tracePath.empty() && state.setup.tracePath != state.tracePath)
+        SetTrace(state, state.setup.tracePath);
+}
+
+void RefreshRuntime(SimState& state) {
+    for (int slot = 0; slot < SLOTS; ++slot) {
+        const BoardSetup& board = state.setup.boards[slot];
+        BoardState& boardState = state.boards[slot];
+        boardState.inserted = board.configured && !board.removed;
+        for (int port = 0; port < PORTS; ++port)
+            SeedPort(boardState.ports[port], board, slot, port);
+    }
+    portCallSpin.store(state.setup.spin);
+    if (!state.setup.tracePath.empty() && state.setup.tracePath != state.tracePath)
+        SetTrace(state, state.setup.tracePath);
+}
+
+void RecordCall(SimState& state, int32_t entry, uint32_t slot, int32_t port, int32_t data,
+                int32_t extra, int32_t result) {
+    LumoSimCall call;
+    call.sequence = state.sequence++;
+    call.entry = entry;
+    call.slot = static_cast<int32_t>(slot);
+    call.port = port;
+    call.data = data;
+    call.extra = extra;
+    call.threadId = GetCurrentThreadId();
+    call.result = result;
+    if (state.log.size() < LOG_CAPACITY)
+        state.log.push_back(call);
+    else
+        ++state.logDropped;
+    if (!state.trace)
+        return;
+    std::fprintf(state.trace, "%8lu ms  #%-7d thread %-6lu %-22s slot %-3d port %-2d ",
+                 static_cast<unsigned long>(GetTickCount() - state.startTick), call.sequence,
+                 static_cast<unsigned long>(call.threadId), LumoSimEntryName(entry), call.slot,
+                 port);
+    std::fprintf(state.trace, "data 0x%02X extra %d -> %d\n", static_cast<unsigned>(data), extra,
+                 result);
+    std::fflush(state.trace);
+}
+
+bool SetTrace(SimState& state, const std::string& path) {
+    if (state.trace)
+        std::fclose(state.trace);
+    state.trace = nullptr;
+    state.tracePath.clear();
+    if (path.empty())
+        return true;
+    state.trace = std::fopen(path.c_str(), "w");
+    if (!state.trace)
+        return false;
+    state.tracePath = path;
+    std::fprintf(state.trace, "# lumo31a (simulated) call trace; configuration: %s\n",
+                 state.origin.c_str());
+    std::fflush(state.trace);
+    return true;
+}
+
+} // namespace lumosim

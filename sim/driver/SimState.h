@@ -1,0 +1,67 @@
+// The running simulation: configuration, boards, call log and trace, behind one mutex.
+#pragma once
+
+#include "sim/driver/SimSetup.h"
+
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace lumosim {
+
+struct PortState {
+    int outputLatch = -1;                 // last byte written, -1 before the first write
+    uint32_t outputWrites = 0;            // successful writes
+    uint32_t inputReads = 0;              // successful reads (drives counters and square waves)
+    uint32_t calls[DIRECTIONS] = {0, 0};  // calls that reached the fault check, per direction
+    uint64_t random[DIRECTIONS] = {1, 1}; // pseudo-random state of a probability fault
+};
+
+struct BoardState {
+    bool inserted = false; // configured and not removed
+    bool open = false;     // between Lumo31aCreate and Lumo31aClose
+    int32_t lastError = LUMO_SIM_ERR_NONE;
+    PortState ports[PORTS];
+};
+
+struct SimState {
+    Setup loaded;       // what was read at load: Reset returns here
+    std::string origin; // "default" or the configuration file's path
+    Setup setup;        // in effect now
+    std::string configError;
+    BoardState boards[SLOTS];
+    std::vector<LumoSimCall> log;
+    uint32_t logDropped = 0;
+    int32_t sequence = 0;
+    FILE* trace = nullptr;
+    std::string tracePath;
+    DWORD startTick = 0;
+};
+
+enum : size_t { LOG_CAPACITY = 1u << 18 };
+
+// The state, loaded from the configuration on first use. Hold StateMutex() while using it.
+SimState& State();
+std::mutex& StateMutex();
+void RememberModule(HMODULE module);
+// Closes the trace file when the DLL is unloaded.
+void ShutDown();
+
+// Read by port calls before they take the mutex: busy-wait iterations inside each port call,
+// and the count of port calls that began while another one was running.
+extern std::atomic<uint32_t> portCallSpin;
+extern std::atomic<int32_t> overlappingPortCalls;
+
+// Fresh boards, log and counters for the setup in effect.
+void ResetRuntime(SimState& state);
+// Re-seeds fault generators and board presence after Apply, keeping outputs and the log.
+void RefreshRuntime(SimState& state);
+
+void RecordCall(SimState& state, int32_t entry, uint32_t slot, int32_t port, int32_t data,
+                int32_t extra, int32_t result);
+// Opens (path non-empty) or closes the trace file. False if the file cannot be made.
+bool SetTrace(SimState& state, const std::string& path);
+
+} // namespace lumosim
