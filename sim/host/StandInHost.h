@@ -25,7 +25,8 @@ struct HostOptions {
     bool echo = false;                    // warnings and unprovided calls also go to stdout
 };
 
-// Creates the main window (with its menu bar), the control bitmaps and the host memory.
+// Creates the main window (with its menu bar), the control bitmaps and the host memory. A host
+// that is already started is stopped first.
 bool HostStart(const HostOptions& options = {});
 // Destroys everything HostStart made; unloads a loaded plug-in without calling it.
 void HostStop();
@@ -38,6 +39,23 @@ const Addr32* ChannelBitmaps();
 const Addr32* LessMoreBitmaps();
 // Pumps the message queue of this thread until it is empty.
 void PumpMessages();
+
+// Host commands of the menu bar (the plug-in's commands come through RegisterMenuEntry).
+enum : uint32_t {
+    HOSTCMD_FILE_NEW = 40001,
+    HOSTCMD_FILE_OPEN = 40002,
+    HOSTCMD_FILE_SAVE = 40003,
+    HOSTCMD_FILE_EXIT = 40009,
+    HOSTCMD_EDIT_MODULE = 40101,
+    HOSTCMD_EXPERIMENT_START = 40201,
+    HOSTCMD_EXPERIMENT_STOP = 40202,
+    HOSTCMD_DEVICE_SETUP = 4990, // the command the plug-in registers a handler for
+    HOSTCMD_WINDOW_TILE = 40301,
+    HOSTCMD_HELP_ABOUT = 40401,
+};
+// Gives a menu command of the host its handler (replacing an earlier one). Commands the
+// plug-in registered through RegisterMenuEntry take precedence.
+void RegisterHostCommand(uint32_t commandId, std::function<void()> handler);
 
 // ---- Plug-in ----------------------------------------------------------------------------------
 
@@ -72,6 +90,8 @@ struct DefinedVariable {
     uint32_t size;
 };
 int DefineDllModuleCalls();
+int DefineDllVariableCalls(); // accepted or not
+// Accepted definitions, in order. Cleared when the plug-in is unloaded.
 const std::vector<DefinedVariable>& DefinedVariables();
 
 // The plug-in's variables as the host keeps them: each writes to the defined address.
@@ -81,6 +101,11 @@ void SetAnimation(uint32_t on);
 void SetExperimentRunning(uint32_t on);
 void SetExperimentPaused(uint32_t on);
 void SetExperimentStartTicks(uint32_t ticks);
+// The host's own values of those variables.
+double MilliSecondsPerSample();
+uint32_t BlockSize();
+bool ExperimentRunning();
+uint32_t ExperimentStartTicks();
 
 // ---- Classes, menu, fonts ---------------------------------------------------------------------
 
@@ -92,6 +117,7 @@ struct RegisteredClass {
 };
 const std::vector<RegisteredClass>& Classes();
 const RegisteredClass* FindClass(const char* className);
+const RegisteredClass* FindClassById(uint32_t classId);
 
 // Sends the menu command to the main window as a user's choice would (WM_COMMAND).
 void ChooseMenuCommand(uint32_t commandId);
@@ -115,6 +141,9 @@ int32_t SendModuleMessage(ModuleRecord* module, uint32_t message, uint32_t param
                           uint32_t data = 0);
 void SetCurrentModule(ModuleRecord* module);
 ModuleRecord* CurrentModulePointer();
+// The modules made by NewModule and not yet deleted, in order of creation.
+std::vector<ModuleRecord*> Modules();
+const RegisteredClass* ClassOfModule(const ModuleRecord* module);
 
 struct SizeChange {
     ModuleRecord* module;
@@ -166,6 +195,22 @@ const std::vector<Warning>& Warnings();
 // Services the host does not provide that were called, by name.
 const std::vector<std::string>& UnprovidedCalls();
 
+// Help requests that reached the host's help window (WinHelpA hands them over as WM_COPYDATA).
+struct HelpRequest {
+    uint32_t command; // HELP_CONTEXT, HELP_QUIT, ...
+    std::string file; // the help file named, code page 932 bytes
+    uint32_t data;    // dwData, or the offset of copied data
+};
+const std::vector<HelpRequest>& HelpRequests();
+
+// Misuse of the host by the plug-in, one readable line each: freeing a block twice or one the
+// host never gave, releasing a block that was not handed out, deleting an unknown object, a
+// block count beyond the block's room. A sound plug-in leaves this empty.
+const std::vector<std::string>& Complaints();
+
+// Code page 932 text (what the plug-in hands over) as UTF-8 for a terminal.
+std::string Cp932ToUtf8(const std::string& text);
+
 // ---- Host memory ------------------------------------------------------------------------------
 
 void* HostAlloc(uint32_t size); // zero-filled, below 4 GB
@@ -173,6 +218,7 @@ void HostFree(void* block);
 size_t LiveAllocations();
 // The next NewMemAlloc of the plug-in answers null.
 void FailNextAllocation();
+size_t LivePluginAllocations(); // NewMemAlloc blocks not yet given back
 
 // Clears every record above (queries, warnings, calls, blocks), keeping classes and modules.
 void ClearRecords();

@@ -1,0 +1,271 @@
+// Data blocks: a queue per module input channel (GetInputBlock, NewReleaseInputBlock), one
+// current block per output channel record (GetCurrentOutputBlock, NewReleaseOutputBlock), the
+// record of every released output block, and connections that carry released blocks on to
+// another module's input. Process functions may run on another thread: one mutex guards it all.
+#include "sim/host/HostInternal.h"
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <map>
+
+namespace standin {
+
+namespace {
+
+struct InputQueue {
+    std::deque<DataBlock*> blocks;
+    bool handedOut = false;     // the front block is with the plug-in
+    uint32_t samplesQueued = 0; // for the start time of the next queued block
+    int released = 0;
+};
+
+struct OutputSlot {
+    ModuleRecord* module = nullptr;
+    uint32_t channel = 0;
+    DataBlock* block = nullptr;
+    uint32_t capacity = 0; // samples the block has room for
+    bool handedOut = false;
+};
+
+struct Connection {
+    ModuleRecord* from;
+    uint32_t outChannel;
+    ModuleRecord* to;
+    uint32_t inChannel;
+};
+
+using QueueKey = std::pair<ModuleRecord*, uint32_t>;
+
+std::mutex blocksMutex;
+std::map<QueueKey, InputQueue> inputQueues;
+std::map<const OutputChannelRecord*, OutputSlot> outputSlots;
+std::vector<Connection> connections;
+std::vector<ReleasedBlock> releasedBlocks;
+bool outputBlocksAvailable = true;
+
+// A block in host memory: the host's header carries "PB" and the room in samples.
+DataBlock* MakeBlock(uint32_t capacity) {
+    const uint32_t room = std::max<uint32_t>(capacity, 1);
+    auto* block = static_cast<DataBlock*>(HostAlloc(uint32_t(DataBlockSize(room))));
+    if (!block)
+        return nullptr;
+    block->hostHeader[0] = 'P';
+    block->hostHeader[1] = 'B';
+    std::memcpy(block->hostHeader + 2, &room, sizeof room);
+    return block;
+}
+
+double SampleDistance() {
+    return MilliSecondsPerSample() * 0.001;
+}
+
+// Called with blocksMutex held.
+void QueueBlock(ModuleRecord* module, uint32_t channel, double startTime, double distance,
+                const float* samples, uint32_t count) {
+    DataBlock* block = MakeBlock(count);
+    if (!block)
+        return;
+    block->startTime = startTime;
+    block->sampleDistance = distance;
+    block->sampleCount = uint16_t(count);
+    if (count)
+        std::memcpy(block->samples, samples, count * sizeof(float));
+    InputQueue& queue = inputQueues[QueueKey(module, channel)];
+    queue.blocks.push_back(block);
+    queue.samplesQueued += count;
+}
+
+void FreeQueue(InputQueue& queue) {
+    for (DataBlock* block : queue.blocks)
+        HostFree(block);
+    queue.blocks.clear();
+}
+
+} // namespace
+
+void StopBlocks() {
+    std::lock_guard<std::mutex> lock(blocksMutex);
+    for (auto& entry : inputQueues)
+        FreeQueue(entry.second);
+    inputQueues.clear();
+    for (auto& entry : outputSlots)
+        HostFree(entry.second.block);
+    outputSlots.clear();
+    connections.clear();
+    releasedBlocks.clear();
+    outputBlocksAvailable = true;
+}
+
+void ClearBlockRecords() {
+    std::lock_guard<std::mutex> lock(blocksMutex);
+    releasedBlocks.clear();
+    for (auto& entry : inputQueues)
+        entry.second.released = 0;
+}
+
+void ForgetModuleBlocks(ModuleRecord* module) {
+    std::lock_guard<std::mutex> lock(blocksMutex);
+    for (auto entry = inputQueues.begin(); entry != inputQueues.end();) {
+        if (entry->first.first == module) {
+            FreeQueue(entry->second);
+            entry = inputQueues.erase(entry);
+        } else {
+            ++entry;
+        }
+    }
+    for (auto entry = outputSlots.begin(); entry != outputSlots.end();) {
+        if (entry->second.module == module) {
+            HostFree(entry->second.block);
+            entry = outputSlots.erase(entry);
+        } else {
+            ++entry;
+        }
+    }
+    std::vector<Connection> kept;
+    for (const Connection& connection : connections)
+        if (connection.from != module && connection.to != module)
+            kept.push_back(connection);
+    connections = kept;
+}
+
+void QueueInputBlock(ModuleRecord* module, uint32_t channel, const std::vector<float>& samples) {
+    // A block holds at most 65535 samples: its count is 16 bits wide.
+    const uint32_t count = uint32_t(std::min<size_t>(samples.size(), 0xFFFF));
+    std::lock_guard<std::mutex> lock(blocksMutex);
+    const uint32_t queued = inputQueues[QueueKey(module, channel)].samplesQueued;
+    QueueBlock(module, channel, queued * SampleDistance(), SampleDistance(), samples.data(), count);
+}
+
+size_t QueuedInputBlocks(ModuleRecord* module, uint32_t channel) {
+    std::lock_guard<std::mutex> lock(blocksMutex);
+    auto found = inputQueues.find(QueueKey(module, channel));
+    return found == inputQueues.end() ? 0 : found->second.blocks.size();
+}
+
+int InputBlocksReleased(ModuleRecord* module, uint32_t channel) {
+    std::lock_guard<std::mutex> lock(blocksMutex);
+    auto found = inputQueues.find(QueueKey(module, channel));
+    return found == inputQueues.end() ? 0 : found->second.released;
+}
+
+const std::vector<ReleasedBlock>& ReleasedOutputBlocks() {
+    return releasedBlocks;
+}
+
+void SetOutputBlocksAvailable(bool available) {
+    std::lock_guard<std::mutex> lock(blocksMutex);
+    outputBlocksAvailable = available;
+}
+
+void Connect(ModuleRecord* from, uint32_t outChannel, ModuleRecord* to, uint32_t inChannel) {
+    std::lock_guard<std::mutex> lock(blocksMutex);
+    connections.push_back(Connection{from, outChannel, to, inChannel});
+}
+
+namespace service {
+
+DataBlock* PEMO_HOSTCALL GetInputBlock(ModuleRecord* module, uint32_t channel) {
+    std::lock_guard<std::mutex> lock(blocksMutex);
+    auto found = inputQueues.find(QueueKey(module, channel));
+    if (found == inputQueues.end() || found->second.blocks.empty())
+        return nullptr;
+    found->second.handedOut = true;
+    return found->second.blocks.front();
+}
+
+int32_t PEMO_HOSTCALL NewReleaseInputBlock(ModuleRecord* module, uint32_t channel, const char* file,
+                                           int32_t line) {
+    std::unique_lock<std::mutex> lock(blocksMutex);
+    auto found = inputQueues.find(QueueKey(module, channel));
+    if (found == inputQueues.end() || !found->second.handedOut) {
+        lock.unlock();
+        RecordComplaint("NewReleaseInputBlock of input channel " + std::to_string(channel) +
+                        " at " + (file ? file : "?") + ":" + std::to_string(line) +
+                        ": no block was handed out");
+        return 0;
+    }
+    InputQueue& queue = found->second;
+    HostFree(queue.blocks.front());
+    queue.blocks.pop_front();
+    queue.handedOut = false;
+    ++queue.released;
+    return 1;
+}
+
+DataBlock* PEMO_HOSTCALL GetCurrentOutputBlock(OutputChannelRecord* channel) {
+    ModuleRecord* module;
+    uint32_t index;
+    if (!FindOutputChannel(channel, &module, &index)) {
+        RecordComplaint("GetCurrentOutputBlock of a channel record the host does not know");
+        return nullptr;
+    }
+    std::lock_guard<std::mutex> lock(blocksMutex);
+    if (!outputBlocksAvailable)
+        return nullptr;
+    OutputSlot& slot = outputSlots[channel];
+    slot.module = module;
+    slot.channel = index;
+    if (slot.handedOut)
+        return slot.block; // still the current block until it is released
+    const uint32_t wanted = std::max<uint32_t>(BlockSize(), 1);
+    if (slot.block && slot.capacity < wanted) {
+        HostFree(slot.block);
+        slot.block = nullptr;
+    }
+    if (!slot.block) {
+        slot.block = MakeBlock(wanted);
+        slot.capacity = slot.block ? wanted : 0;
+    }
+    if (!slot.block)
+        return nullptr;
+    slot.block->startTime = 0;
+    slot.block->sampleDistance = 0;
+    slot.block->sampleCount = 0;
+    std::memset(slot.block->samples, 0, slot.capacity * sizeof(float));
+    slot.handedOut = true;
+    return slot.block;
+}
+
+int32_t PEMO_HOSTCALL NewReleaseOutputBlock(OutputChannelRecord* channel, const char* file,
+                                            int32_t line) {
+    std::unique_lock<std::mutex> lock(blocksMutex);
+    auto found = outputSlots.find(channel);
+    const std::string where = std::string(file ? file : "?") + ":" + std::to_string(line);
+    if (found == outputSlots.end() || !found->second.handedOut) {
+        lock.unlock();
+        RecordComplaint("NewReleaseOutputBlock at " + where + ": no block was handed out");
+        return 0;
+    }
+    OutputSlot& slot = found->second;
+    DataBlock* block = slot.block;
+    uint32_t count = block->sampleCount;
+    std::string tooMany;
+    if (count > slot.capacity) {
+        // Never read past the block: keep what it has room for.
+        tooMany = "NewReleaseOutputBlock at " + where + ": sample count " + std::to_string(count) +
+                  " beyond the block's room of " + std::to_string(slot.capacity);
+        count = slot.capacity;
+    }
+    ReleasedBlock released;
+    released.module = slot.module;
+    released.channel = slot.channel;
+    released.startTime = block->startTime;
+    released.sampleDistance = block->sampleDistance;
+    released.samples.assign(block->samples, block->samples + count);
+    released.tick = GetTickCount();
+    releasedBlocks.push_back(released);
+    for (const Connection& connection : connections)
+        if (connection.from == slot.module && connection.outChannel == slot.channel)
+            QueueBlock(connection.to, connection.inChannel, block->startTime, block->sampleDistance,
+                       block->samples, count);
+    slot.handedOut = false;
+    lock.unlock();
+    if (!tooMany.empty())
+        RecordComplaint(tooMany);
+    return 1;
+}
+
+} // namespace service
+
+} // namespace standin

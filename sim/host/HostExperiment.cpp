@@ -1,0 +1,250 @@
+// The experiment as the host runs it: the seven variables the plug-in defined (the host writes
+// its values at the addresses given), start and stop of a run, the plug-in's stop requests and
+// warnings.
+#include "sim/host/HostInternal.h"
+
+#include <atomic>
+#include <cstring>
+
+namespace standin {
+
+namespace {
+
+// The host's values of the plug-in's variables.
+struct ExperimentValues {
+    double milliSecondsPerSample = 0;
+    uint32_t blockSize = 0;
+    uint32_t animation = 0;
+    uint32_t running = 0;
+    uint32_t paused = 0;
+    uint32_t startTicks = 0;
+    uint32_t bBoxModul = 0;
+    bool milliSecondsSet = false; // given by the user (or a test), so no default applies
+    bool blockSizeSet = false;
+};
+
+// Used when a run starts with no value given: 1 kHz, blocks of 100 samples.
+const double defaultMilliSecondsPerSample = 1.0;
+const uint32_t defaultBlockSize = 100;
+
+ExperimentValues values;
+std::vector<DefinedVariable> defined;
+int defineModuleCalls = 0;
+int defineVariableCalls = 0;
+std::atomic<int> stopRequests{0};
+std::vector<Warning> warnings;
+
+struct KnownVariable {
+    const char* name;
+    uint32_t size;
+    const void* value; // the host's value
+};
+
+const KnownVariable knownVariables[] = {
+    {"fGlobalMilliSecondsPerSample", 8, &values.milliSecondsPerSample},
+    {"uiGlobalBlockSize", 4, &values.blockSize},
+    {"bAnimation", 4, &values.animation},
+    {"bExperimentIsRunning", 4, &values.running},
+    {"bExperimentIsPaused", 4, &values.paused},
+    {"dwExperimentStartTimeTicks", 4, &values.startTicks},
+    {"BBoxModul", 4, &values.bBoxModul},
+};
+
+const KnownVariable* FindKnown(const char* name) {
+    for (const KnownVariable& known : knownVariables)
+        if (std::strcmp(known.name, name) == 0)
+            return &known;
+    return nullptr;
+}
+
+// Keeps the plug-in's copy current: writes the host's value at the defined address.
+void WriteThrough(const char* name) {
+    const KnownVariable* known = FindKnown(name);
+    for (const DefinedVariable& variable : defined)
+        if (known && variable.name == name && variable.size == known->size)
+            std::memcpy(variable.address, known->value, known->size);
+}
+
+int32_t SendToAll(const std::vector<ModuleRecord*>& modules, uint32_t message) {
+    int32_t allDone = 1;
+    for (ModuleRecord* module : modules)
+        if (!SendModuleMessage(module, message))
+            allDone = 0;
+    return allDone;
+}
+
+} // namespace
+
+void StopExperiments() {
+    values = ExperimentValues();
+    defined.clear();
+    defineModuleCalls = 0;
+    defineVariableCalls = 0;
+}
+
+void ClearExperimentRecords() {
+    std::lock_guard<std::mutex> lock(RecordsMutex());
+    warnings.clear();
+    stopRequests = 0;
+}
+
+void ForgetDefinedVariables() {
+    defined.clear();
+}
+
+int DefineDllModuleCalls() {
+    return defineModuleCalls;
+}
+
+int DefineDllVariableCalls() {
+    return defineVariableCalls;
+}
+
+const std::vector<DefinedVariable>& DefinedVariables() {
+    return defined;
+}
+
+void SetMilliSecondsPerSample(double ms) {
+    values.milliSecondsPerSample = ms;
+    values.milliSecondsSet = true;
+    WriteThrough("fGlobalMilliSecondsPerSample");
+}
+
+void SetBlockSize(uint32_t samples) {
+    values.blockSize = samples;
+    values.blockSizeSet = true;
+    WriteThrough("uiGlobalBlockSize");
+}
+
+void SetAnimation(uint32_t on) {
+    values.animation = on;
+    WriteThrough("bAnimation");
+}
+
+void SetExperimentRunning(uint32_t on) {
+    values.running = on;
+    WriteThrough("bExperimentIsRunning");
+}
+
+void SetExperimentPaused(uint32_t on) {
+    values.paused = on;
+    WriteThrough("bExperimentIsPaused");
+}
+
+void SetExperimentStartTicks(uint32_t ticks) {
+    values.startTicks = ticks;
+    WriteThrough("dwExperimentStartTimeTicks");
+}
+
+double MilliSecondsPerSample() {
+    return values.milliSecondsPerSample;
+}
+
+uint32_t BlockSize() {
+    return values.blockSize;
+}
+
+bool ExperimentRunning() {
+    return values.running != 0;
+}
+
+uint32_t ExperimentStartTicks() {
+    return values.startTicks;
+}
+
+bool StartExperiment(const std::vector<ModuleRecord*>& modules) {
+    if (!values.milliSecondsSet)
+        SetMilliSecondsPerSample(defaultMilliSecondsPerSample);
+    if (!values.blockSizeSet)
+        SetBlockSize(defaultBlockSize);
+    SetExperimentPaused(0);
+    if (!SendToAll(modules, 106)) {
+        // One module cannot start: the run ends before it began, for every module.
+        SendToAll(modules, 107);
+        SetExperimentRunning(0);
+        return false;
+    }
+    SetExperimentStartTicks(GetTickCount());
+    SetExperimentRunning(1);
+    return true;
+}
+
+void StopExperimentRun(const std::vector<ModuleRecord*>& modules) {
+    SetExperimentRunning(0);
+    SendToAll(modules, 107);
+}
+
+int32_t RunProcess(ModuleRecord* module) {
+    const RegisteredClass* moduleClass = ClassOfModule(module);
+    if (!moduleClass || !moduleClass->process)
+        return 0;
+    return moduleClass->process(module);
+}
+
+int StopRequests() {
+    return stopRequests;
+}
+
+const std::vector<Warning>& Warnings() {
+    return warnings;
+}
+
+namespace service {
+
+int32_t PEMO_HOSTCALL DefineDllModule(void) {
+    ++defineModuleCalls;
+    return Options().refuseDefineDllModule ? 0 : 1;
+}
+
+int32_t PEMO_HOSTCALL DefineDllVariable(const char* name, void* address, uint32_t size) {
+    ++defineVariableCalls;
+    if (Options().refuseDefineDllVariable)
+        return 0;
+    if (!name || !address) {
+        RecordComplaint("DefineDllVariable without a name or an address");
+        return 0;
+    }
+    // The host would write a known variable with its own width: a smaller one would be
+    // overwritten past its end.
+    const KnownVariable* known = FindKnown(name);
+    if (known && size != known->size) {
+        RecordComplaint(std::string("DefineDllVariable ") + name + " with size " +
+                        std::to_string(size) + ", the host writes " + std::to_string(known->size));
+        return 0;
+    }
+    bool replaced = false;
+    for (DefinedVariable& variable : defined) {
+        if (variable.name == name) {
+            variable.address = address;
+            variable.size = size;
+            replaced = true;
+        }
+    }
+    if (!replaced)
+        defined.push_back(DefinedVariable{name, address, size});
+    WriteThrough(name);
+    return 1;
+}
+
+int32_t PEMO_HOSTCALL StopExperiment(void) {
+    ++stopRequests;
+    Echo("the plug-in asks to stop the experiment");
+    return 1;
+}
+
+int32_t PEMO_HOSTCALL ShowWarning(const char* title, const char* text) {
+    Warning warning{title ? title : "", text ? text : ""};
+    {
+        std::lock_guard<std::mutex> lock(RecordsMutex());
+        warnings.push_back(warning);
+    }
+    Echo("warning \"" + warning.title + "\": " + warning.text);
+    if (Options().interactive)
+        MessageBoxA(MainWindow(), warning.text.c_str(), warning.title.c_str(),
+                    MB_OK | MB_ICONWARNING);
+    return 1;
+}
+
+} // namespace service
+
+} // namespace standin

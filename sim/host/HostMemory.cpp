@@ -1,0 +1,153 @@
+// Host memory: every block the host hands to the plug-in or keeps in a record lies below 4 GB,
+// since the records carry 32-bit addresses. Live blocks are kept in a table, so that a block
+// given back twice, or one the host never gave, is caught instead of corrupting the heap.
+#include "sim/host/HostInternal.h"
+
+#include <cstdio>
+#include <map>
+
+namespace standin {
+
+namespace {
+
+// Where blocks come from. The private heap is the plain source; a guard-page source can take
+// its place without touching the bookkeeping.
+struct BlockSource {
+    void* (*take)(size_t size);
+    void (*give)(void* block);
+};
+
+HANDLE heap = nullptr;
+
+void* TakeFromHeap(size_t size) {
+    return HeapAlloc(heap, HEAP_ZERO_MEMORY, size ? size : 1);
+}
+void GiveToHeap(void* block) {
+    HeapFree(heap, 0, block);
+}
+const BlockSource heapSource = {TakeFromHeap, GiveToHeap};
+
+struct LiveBlock {
+    size_t size;
+    bool fromPlugin; // NewMemAlloc, not the host's own
+    std::string file;
+    int32_t line;
+};
+
+std::mutex memoryMutex;
+std::map<void*, LiveBlock> liveBlocks;
+const BlockSource* source = &heapSource;
+bool failNext = false;
+
+std::string Where(const char* file, int32_t line) {
+    return std::string(file ? file : "(no file)") + ":" + std::to_string(line);
+}
+
+// Takes a block and files it; a block above 4 GB ends the program, as a record could not hold
+// it.
+void* TakeBlock(size_t size, bool fromPlugin, const char* file, int32_t line) {
+    std::lock_guard<std::mutex> lock(memoryMutex);
+    if (!heap)
+        return nullptr;
+    void* block = source->take(size);
+    if (!block)
+        return nullptr;
+    if (!FitsIn32Bits(block, size))
+        FailAddressAbove4GB(block, "stand-in host memory");
+    liveBlocks[block] = LiveBlock{size, fromPlugin, file ? file : "", line};
+    return block;
+}
+
+} // namespace
+
+bool FitsIn32Bits(const void* address, size_t size) {
+    const uint64_t start = reinterpret_cast<uintptr_t>(address);
+    return start + size <= 0x100000000ull;
+}
+
+bool StartMemory() {
+    heap = HeapCreate(0, 0, 0);
+    return heap != nullptr;
+}
+
+void StopMemory() {
+    std::lock_guard<std::mutex> lock(memoryMutex);
+    liveBlocks.clear();
+    if (heap)
+        HeapDestroy(heap);
+    heap = nullptr;
+    failNext = false;
+}
+
+void ClearMemoryRecords() {}
+
+void* HostAlloc(uint32_t size) {
+    return TakeBlock(size, false, nullptr, 0);
+}
+
+void HostFree(void* block) {
+    if (!block)
+        return;
+    std::lock_guard<std::mutex> lock(memoryMutex);
+    auto found = liveBlocks.find(block);
+    if (found == liveBlocks.end()) {
+        std::fprintf(stderr, "stand-in host: HostFree of unknown block %p\n", block);
+        return;
+    }
+    liveBlocks.erase(found);
+    source->give(block);
+}
+
+size_t LiveAllocations() {
+    std::lock_guard<std::mutex> lock(memoryMutex);
+    return liveBlocks.size();
+}
+
+size_t LivePluginAllocations() {
+    std::lock_guard<std::mutex> lock(memoryMutex);
+    size_t count = 0;
+    for (const auto& entry : liveBlocks)
+        count += entry.second.fromPlugin ? 1 : 0;
+    return count;
+}
+
+void FailNextAllocation() {
+    std::lock_guard<std::mutex> lock(memoryMutex);
+    failNext = true;
+}
+
+namespace service {
+
+void* PEMO_HOSTCALL NewMemAlloc(uint32_t size, const char* file, int32_t line) {
+    {
+        std::lock_guard<std::mutex> lock(memoryMutex);
+        if (failNext) {
+            failNext = false;
+            return nullptr;
+        }
+    }
+    return TakeBlock(size, true, file, line);
+}
+
+int32_t PEMO_HOSTCALL NewDoMemFree(void* block, const char* file, int32_t line) {
+    if (!block)
+        return 0;
+    {
+        std::lock_guard<std::mutex> lock(memoryMutex);
+        auto found = liveBlocks.find(block);
+        if (found != liveBlocks.end() && found->second.fromPlugin) {
+            liveBlocks.erase(found);
+            source->give(block);
+            return 1;
+        }
+    }
+    char text[200];
+    std::snprintf(text, sizeof text, "NewDoMemFree of %p at %s: not a live block of the plug-in",
+                  block, Where(file, line).c_str());
+    RecordComplaint(text);
+    return 0;
+}
+
+} // namespace service
+
+} // namespace standin

@@ -1,0 +1,307 @@
+// The modules of the flow chart: for each, the host's ModuleRecord with the blocks it points
+// to, all in host memory below 4 GB, and a window on the host's desk. Module messages go to the
+// class's handler; the services ChangeModuleSize and PerformDefaultAction act on the records.
+#include "sim/host/HostInternal.h"
+
+#include <cstring>
+
+namespace standin {
+
+namespace {
+
+enum : uint32_t { OUTPUT_CHANNEL_RECORDS = 16, CHANNEL_STATES = 8, MESSAGE_DIALOG = 103 };
+
+const char moduleWindowClass[] = "PemoStandInModule";
+
+struct HostModule {
+    ModuleRecord* record;
+    std::string className;
+    void* params;
+    void* extra;
+    ChannelState* states;          // CHANNEL_STATES of them
+    OutputChannelRecord* channels; // OUTPUT_CHANNEL_RECORDS of them
+    HWND window;
+};
+
+std::mutex modulesMutex; // the list is searched from processing threads too
+std::vector<HostModule> modules;
+std::vector<SizeChange> sizeChanges;
+std::vector<DefaultAction> defaultActions;
+int32_t defaultActionResult = 0;
+bool windowClassRegistered = false;
+
+HostModule* Find(const ModuleRecord* record) {
+    for (HostModule& module : modules)
+        if (module.record == record)
+            return &module;
+    return nullptr;
+}
+
+// A module's window shows its class picture and its name; a double click opens its dialog.
+void PaintModule(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    auto* record = reinterpret_cast<ModuleRecord*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    const RegisteredClass* moduleClass = record ? ClassOfModule(record) : nullptr;
+    if (moduleClass && moduleClass->record.largeBitmap) {
+        HDC memory = CreateCompatibleDC(dc);
+        HGDIOBJ old =
+            SelectObject(memory, HandleFromAddr32<HBITMAP>(moduleClass->record.largeBitmap));
+        BitBlt(dc, 2, 2, 64, 46, memory, 0, 0, SRCCOPY);
+        SelectObject(memory, old);
+        DeleteDC(memory);
+    }
+    if (record) {
+        RECT box;
+        GetClientRect(window, &box);
+        box.top = box.bottom - 18;
+        SetBkMode(dc, TRANSPARENT);
+        DrawTextA(dc, record->moduleName, -1, &box, DT_CENTER | DT_SINGLELINE | DT_VCENTER);
+    }
+    EndPaint(window, &paint);
+}
+
+LRESULT CALLBACK ModuleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT:
+        PaintModule(window);
+        return 0;
+    case WM_LBUTTONDBLCLK: {
+        auto* record = reinterpret_cast<ModuleRecord*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (record)
+            SendModuleMessage(record, MESSAGE_DIALOG);
+        return 0;
+    }
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void RegisterModuleWindowClass() {
+    if (windowClassRegistered)
+        return;
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_DBLCLKS;
+    windowClass.lpfnWndProc = ModuleWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = moduleWindowClass;
+    windowClassRegistered = RegisterClassA(&windowClass) != 0;
+}
+
+HWND MakeModuleWindow(ModuleRecord* record, size_t position) {
+    RegisterModuleWindowClass();
+    const int x = 10 + int(position % 8) * 96, y = 10 + int(position / 8) * 84;
+    HWND parent = MainWindow();
+    const DWORD style = parent ? WS_CHILD | WS_VISIBLE | WS_BORDER : WS_POPUP | WS_BORDER;
+    HWND window = CreateWindowExA(0, moduleWindowClass, record->moduleName, style, x, y, 90, 72,
+                                  parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (window)
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
+    return window;
+}
+
+// The default module name: the class's short name without trailing blanks.
+void NameModule(ModuleRecord* record, const RegisteredClass& moduleClass) {
+    std::string name = moduleClass.shortName;
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
+    lstrcpynA(record->moduleName, name.c_str(), sizeof record->moduleName);
+    lstrcpynA(record->moduleDescription, moduleClass.description.c_str(),
+              sizeof record->moduleDescription);
+}
+
+void FreeModuleMemory(const HostModule& module) {
+    HostFree(module.params);
+    HostFree(module.extra);
+    HostFree(module.states);
+    HostFree(module.channels);
+    HostFree(module.record);
+}
+
+} // namespace
+
+ModuleRecord* NewModule(const RegisteredClass& moduleClass, uint32_t inputs, uint32_t outputs) {
+    HostModule module = {};
+    module.className = moduleClass.className;
+    module.record = static_cast<ModuleRecord*>(HostAlloc(sizeof(ModuleRecord)));
+    if (moduleClass.record.paramsSize)
+        module.params = HostAlloc(moduleClass.record.paramsSize);
+    if (moduleClass.record.extraSize)
+        module.extra = HostAlloc(moduleClass.record.extraSize);
+    module.states = static_cast<ChannelState*>(HostAlloc(CHANNEL_STATES * sizeof(ChannelState)));
+    module.channels = static_cast<OutputChannelRecord*>(
+        HostAlloc(OUTPUT_CHANNEL_RECORDS * sizeof(OutputChannelRecord)));
+    if (!module.record || (moduleClass.record.paramsSize && !module.params) ||
+        (moduleClass.record.extraSize && !module.extra) || !module.states || !module.channels) {
+        FreeModuleMemory(module);
+        return nullptr;
+    }
+    ModuleRecord* record = module.record;
+    record->processEnable = 1;
+    record->inputChannelCount = inputs;
+    record->outputChannelCount = outputs;
+    record->params = ToAddr32(module.params);
+    record->extra = ToAddr32(module.extra);
+    for (uint32_t i = 0; i < CHANNEL_STATES; ++i)
+        record->channelState[i] = ToAddr32(&module.states[i]);
+    for (uint32_t i = 0; i < OUTPUT_CHANNEL_RECORDS; ++i) {
+        // The host's own part of the channel record: the channel number.
+        std::memcpy(module.channels[i].hostData, &i, sizeof i);
+        record->outputChannels[i] = ToAddr32(&module.channels[i]);
+    }
+    NameModule(record, moduleClass);
+    size_t position;
+    {
+        std::lock_guard<std::mutex> lock(modulesMutex);
+        position = modules.size();
+        modules.push_back(module);
+    }
+    HWND window = MakeModuleWindow(record, position);
+    record->hWnd = HandleToAddr32(window);
+    std::lock_guard<std::mutex> lock(modulesMutex);
+    Find(record)->window = window;
+    return record;
+}
+
+void DeleteModuleRecord(ModuleRecord* record) {
+    HostModule module;
+    {
+        std::lock_guard<std::mutex> lock(modulesMutex);
+        HostModule* found = Find(record);
+        if (!found)
+            return;
+        module = *found;
+        modules.erase(modules.begin() + (found - modules.data()));
+    }
+    ForgetModuleBlocks(record);
+    if (CurrentModulePointer() == record)
+        SetCurrentModule(nullptr);
+    if (module.window)
+        DestroyWindow(module.window);
+    FreeModuleMemory(module);
+}
+
+void DeleteModulesOfInstance(Addr32 instance) {
+    for (ModuleRecord* record : Modules()) {
+        const RegisteredClass* moduleClass = ClassOfModule(record);
+        if (!moduleClass || moduleClass->record.instance == instance)
+            DeleteModuleRecord(record);
+    }
+}
+
+void StopModules() {
+    for (ModuleRecord* record : Modules())
+        DeleteModuleRecord(record);
+    defaultActionResult = 0;
+    if (windowClassRegistered)
+        UnregisterClassA(moduleWindowClass, GetModuleHandleA(nullptr));
+    windowClassRegistered = false;
+}
+
+void ClearModuleRecords() {
+    sizeChanges.clear();
+    defaultActions.clear();
+}
+
+std::vector<ModuleRecord*> Modules() {
+    std::lock_guard<std::mutex> lock(modulesMutex);
+    std::vector<ModuleRecord*> records;
+    for (const HostModule& module : modules)
+        records.push_back(module.record);
+    return records;
+}
+
+const RegisteredClass* ClassOfModule(const ModuleRecord* record) {
+    std::string className;
+    {
+        std::lock_guard<std::mutex> lock(modulesMutex);
+        const HostModule* module = Find(record);
+        if (!module)
+            return nullptr;
+        className = module->className;
+    }
+    return FindClass(className.c_str());
+}
+
+bool FindOutputChannel(const OutputChannelRecord* channel, ModuleRecord** record, uint32_t* index) {
+    std::lock_guard<std::mutex> lock(modulesMutex);
+    for (const HostModule& module : modules) {
+        for (uint32_t i = 0; i < OUTPUT_CHANNEL_RECORDS; ++i) {
+            if (&module.channels[i] == channel) {
+                *record = module.record;
+                *index = i;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+int32_t SendModuleMessage(ModuleRecord* record, uint32_t message, uint32_t param, uint32_t data) {
+    const RegisteredClass* moduleClass = ClassOfModule(record);
+    if (!moduleClass || !moduleClass->handler)
+        return 0;
+    // The parameter dialog finds its module through the current-module pointer.
+    if (message == MESSAGE_DIALOG)
+        SetCurrentModule(record);
+    return moduleClass->handler(record, message, param, data);
+}
+
+void SetCurrentModule(ModuleRecord* record) {
+    Addr32* word = CurrentModuleWord();
+    if (word)
+        *word = ToAddr32(record);
+}
+
+ModuleRecord* CurrentModulePointer() {
+    Addr32* word = CurrentModuleWord();
+    return word ? FromAddr32<ModuleRecord>(*word) : nullptr;
+}
+
+const std::vector<SizeChange>& SizeChanges() {
+    return sizeChanges;
+}
+
+const std::vector<DefaultAction>& DefaultActions() {
+    return defaultActions;
+}
+
+void SetDefaultActionResult(int32_t result) {
+    defaultActionResult = result;
+}
+
+namespace service {
+
+int32_t PEMO_HOSTCALL ChangeModuleSize(ModuleRecord* record, uint32_t inputCount,
+                                       uint32_t outputCount) {
+    sizeChanges.push_back(SizeChange{record, inputCount, outputCount});
+    bool known;
+    {
+        std::lock_guard<std::mutex> lock(modulesMutex);
+        known = Find(record) != nullptr;
+    }
+    if (!known) {
+        RecordComplaint("ChangeModuleSize of a module the host does not know");
+        return 0;
+    }
+    // The host has 16 output channel records per module; it refuses more channels.
+    if (inputCount > OUTPUT_CHANNEL_RECORDS || outputCount > OUTPUT_CHANNEL_RECORDS) {
+        RecordComplaint("ChangeModuleSize to " + std::to_string(inputCount) + " inputs, " +
+                        std::to_string(outputCount) + " outputs: more than 16");
+        return 0;
+    }
+    record->inputChannelCount = inputCount;
+    record->outputChannelCount = outputCount;
+    return 1;
+}
+
+int32_t PEMO_HOSTCALL PerformDefaultAction(ModuleRecord* record, uint32_t message,
+                                           uint32_t messageParam, uint32_t messageData) {
+    defaultActions.push_back(DefaultAction{record, message, messageParam, messageData});
+    return defaultActionResult;
+}
+
+} // namespace service
+
+} // namespace standin

@@ -1,0 +1,49 @@
+// Start and stop of the whole stand-in host: each part in turn, in an order where every part
+// finds what it needs already made.
+#include "sim/host/HostInternal.h"
+
+namespace standin {
+
+namespace {
+
+HostOptions options;
+bool started = false;
+
+} // namespace
+
+HostOptions& Options() {
+    return options;
+}
+
+bool HostStart(const HostOptions& startOptions) {
+    if (started)
+        HostStop();
+    options = startOptions;
+    started = true;
+    // Memory first: the name table, bitmaps arrays and modules live in it.
+    if (StartMemory() && StartMainWindow() && StartBitmaps() && StartNameTable() &&
+        StartHelpWindow())
+        return true;
+    HostStop();
+    return false;
+}
+
+void HostStop() {
+    if (!started)
+        return;
+    StopPlugin();
+    StopExperiments();
+    StopBlocks();
+    StopModules();
+    StopClasses();
+    StopFonts();
+    StopHelpWindow();
+    StopNameTable();
+    StopBitmaps();
+    StopMainWindow();
+    ClearRecords();
+    StopMemory();
+    started = false;
+}
+
+} // namespace standin

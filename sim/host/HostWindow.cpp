@@ -1,0 +1,224 @@
+// The host main window: it answers the plug-in's name queries (messages 30000 and 30001), owns
+// the menu bar and routes menu commands to the handlers the plug-in registered with
+// RegisterMenuEntry and to the host's own commands.
+#include "sim/host/HostInternal.h"
+
+#include <map>
+
+namespace standin {
+
+namespace {
+
+const char mainWindowClass[] = "PemoStandInHost";
+
+HWND mainWindow = nullptr;
+HMENU menuBar = nullptr;
+std::vector<HMENU> hostPopups; // the host's own top-level popups, in order
+
+// Handlers the plug-in registered, by command; ids in order of registration.
+std::map<uint32_t, MenuEntryHandler> pluginCommands;
+std::vector<uint32_t> pluginCommandOrder;
+std::map<uint32_t, std::function<void()>> hostCommands;
+
+struct MenuItem {
+    uint32_t command; // 0: separator
+    const char* text;
+};
+struct MenuPopup {
+    const char* caption;
+    std::vector<MenuItem> items;
+};
+
+// The host's menu bar. The plug-in inserts its popup at position 3, ahead of "ウィンドウ".
+const std::vector<MenuPopup>& MenuBarLayout() {
+    static const std::vector<MenuPopup> layout = {
+        {"ファイル(&F)",
+         {{HOSTCMD_FILE_NEW, "新規作成(&N)"},
+          {HOSTCMD_FILE_OPEN, "開く(&O)..."},
+          {HOSTCMD_FILE_SAVE, "上書き保存(&S)"},
+          {0, nullptr},
+          {HOSTCMD_FILE_EXIT, "終了(&X)"}}},
+        {"編集(&E)", {{HOSTCMD_EDIT_MODULE, "モジュールの設定(&P)..."}}},
+        {"実験(&X)",
+         {{HOSTCMD_EXPERIMENT_START, "開始(&S)"},
+          {HOSTCMD_EXPERIMENT_STOP, "停止(&T)"},
+          {0, nullptr},
+          {HOSTCMD_DEVICE_SETUP, "デバイスの設定(&D)..."}}},
+        {"ウィンドウ(&W)", {{HOSTCMD_WINDOW_TILE, "並べて表示(&T)"}}},
+        {"ヘルプ(&H)", {{HOSTCMD_HELP_ABOUT, "バージョン情報(&A)..."}}},
+    };
+    return layout;
+}
+
+HMENU MakeMenuBar() {
+    HMENU bar = CreateMenu();
+    for (const MenuPopup& popup : MenuBarLayout()) {
+        HMENU menu = CreatePopupMenu();
+        for (const MenuItem& item : popup.items) {
+            if (item.command)
+                AppendMenuA(menu, MF_STRING, item.command, item.text);
+            else
+                AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        }
+        AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), popup.caption);
+        hostPopups.push_back(menu);
+    }
+    return bar;
+}
+
+void OnCommand(uint32_t command) {
+    auto plugin = pluginCommands.find(command);
+    if (plugin != pluginCommands.end()) {
+        plugin->second();
+        return;
+    }
+    auto host = hostCommands.find(command);
+    if (host != hostCommands.end() && host->second)
+        host->second();
+}
+
+void OnClose() {
+    // Only an interactive host ends when its window is closed; tests end it with HostStop.
+    if (Options().interactive)
+        PostQuitMessage(0);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case HOSTMSG_VARIABLE:
+        return AnswerNameQuery(false, reinterpret_cast<const char*>(lParam));
+    case HOSTMSG_SERVICE:
+        return AnswerNameQuery(true, reinterpret_cast<const char*>(lParam));
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam));
+        return 0;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void ShowAboutHost() {
+    MessageBoxA(mainWindow, "Pemo stand-in host\nloads a plug-in and plays the host's part.",
+                "バージョン情報", MB_OK | MB_ICONINFORMATION);
+}
+
+bool InsideImage(HMODULE image, const void* address) {
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        reinterpret_cast<const char*>(image) + dos->e_lfanew);
+    const uintptr_t start = reinterpret_cast<uintptr_t>(image);
+    const uintptr_t value = reinterpret_cast<uintptr_t>(address);
+    return value >= start && value < start + nt->OptionalHeader.SizeOfImage;
+}
+
+} // namespace
+
+bool StartMainWindow() {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
+    windowClass.lpszClassName = mainWindowClass;
+    RegisterClassA(&windowClass); // fails harmlessly when still registered
+
+    menuBar = MakeMenuBar();
+    mainWindow =
+        CreateWindowExA(0, mainWindowClass, "Pemo", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 100, 50,
+                        800, 600, nullptr, menuBar, GetModuleHandleA(nullptr), nullptr);
+    if (!mainWindow) {
+        DestroyMenu(menuBar);
+        menuBar = nullptr;
+        hostPopups.clear();
+        return false;
+    }
+    hostCommands[HOSTCMD_FILE_EXIT] = [] { PostQuitMessage(0); };
+    hostCommands[HOSTCMD_HELP_ABOUT] = ShowAboutHost;
+    if (Options().interactive)
+        ShowWindow(mainWindow, SW_SHOWNORMAL);
+    return true;
+}
+
+void StopMainWindow() {
+    if (mainWindow)
+        DestroyWindow(mainWindow); // destroys the menu bar with it
+    mainWindow = nullptr;
+    menuBar = nullptr;
+    hostPopups.clear();
+    pluginCommands.clear();
+    pluginCommandOrder.clear();
+    hostCommands.clear();
+    UnregisterClassA(mainWindowClass, GetModuleHandleA(nullptr));
+}
+
+void ForgetPluginMenu(HMODULE plugin) {
+    for (auto entry = pluginCommands.begin(); entry != pluginCommands.end();) {
+        if (plugin && InsideImage(plugin, reinterpret_cast<const void*>(entry->second)))
+            entry = pluginCommands.erase(entry);
+        else
+            ++entry;
+    }
+    std::vector<uint32_t> kept;
+    for (uint32_t command : pluginCommandOrder)
+        if (pluginCommands.count(command))
+            kept.push_back(command);
+    pluginCommandOrder = kept;
+    // Popups the plug-in inserted: every top-level entry the host did not make itself.
+    if (!menuBar)
+        return;
+    for (int position = GetMenuItemCount(menuBar) - 1; position >= 0; --position) {
+        HMENU popup = GetSubMenu(menuBar, position);
+        bool own = false;
+        for (HMENU hostPopup : hostPopups)
+            own = own || hostPopup == popup;
+        if (!own)
+            RemoveMenu(menuBar, position, MF_BYPOSITION);
+    }
+}
+
+HWND MainWindow() {
+    return mainWindow;
+}
+
+HMENU MainMenu() {
+    return menuBar;
+}
+
+void PumpMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void RegisterHostCommand(uint32_t commandId, std::function<void()> handler) {
+    hostCommands[commandId] = std::move(handler);
+}
+
+void ChooseMenuCommand(uint32_t commandId) {
+    SendMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
+}
+
+const std::vector<uint32_t>& MenuEntries() {
+    return pluginCommandOrder;
+}
+
+namespace service {
+
+int32_t PEMO_HOSTCALL RegisterMenuEntry(uint32_t commandId, MenuEntryHandler handler) {
+    if (!handler) {
+        RecordComplaint("RegisterMenuEntry " + std::to_string(commandId) + " without a handler");
+        return 0;
+    }
+    if (!pluginCommands.count(commandId))
+        pluginCommandOrder.push_back(commandId);
+    pluginCommands[commandId] = handler;
+    return 1;
+}
+
+} // namespace service
+
+} // namespace standin
