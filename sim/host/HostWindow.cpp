@@ -169,13 +169,16 @@ void ForgetPluginMenu(HMODULE plugin) {
     if (!menuBar)
         return;
     for (int position = GetMenuItemCount(menuBar) - 1; position >= 0; --position) {
-        HMENU popup = GetSubMenu(menuBar, position);
-        bool own = false;
-        for (HMENU hostPopup : hostPopups)
-            own = own || hostPopup == popup;
-        if (!own)
+        if (!IsHostMenuPopup(GetSubMenu(menuBar, position)))
             RemoveMenu(menuBar, position, MF_BYPOSITION);
     }
+}
+
+bool IsHostMenuPopup(HMENU popup) {
+    for (HMENU hostPopup : hostPopups)
+        if (hostPopup == popup)
+            return true;
+    return false;
 }
 
 HWND MainWindow() {

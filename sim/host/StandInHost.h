@@ -121,6 +121,8 @@ const RegisteredClass* FindClassById(uint32_t classId);
 
 // Sends the menu command to the main window as a user's choice would (WM_COMMAND).
 void ChooseMenuCommand(uint32_t commandId);
+// Whether a top-level popup of the menu bar is the host's own (not inserted by the plug-in).
+bool IsHostMenuPopup(HMENU popup);
 // Commands registered with RegisterMenuEntry, in order.
 const std::vector<uint32_t>& MenuEntries();
 
