@@ -1,0 +1,40 @@
+// The setting of the device tests: the plug-in's device parts linked in, the simulated
+// lumo31a.dll loaded by the test itself (so that it can be configured before the plug-in loads
+// it and its log read after the plug-in has let it go), and the stand-in host's ShowWarning.
+#pragma once
+
+#include "device/BoardTable.h"
+#include "device/DriverLibrary.h"
+#include "device/PortAccess.h"
+#include "sim/driver/LumoSimControl.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace devicetest {
+
+// A driver call as a test expects it; `data` and `result` as LumoSimCall logs them.
+struct ExpectedCall {
+    int32_t entry, slot, port, data, result;
+};
+
+class DeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    std::vector<LumoSimCall> Log() const;
+    // Compares the log with the table, entry by entry, reporting both sequences on a mismatch.
+    void ExpectCalls(const std::vector<ExpectedCall>& expected) const;
+    size_t CountCalls(int32_t entry) const;
+
+    HMODULE driver = nullptr; // the test's own reference to the simulated driver
+    LumoSim sim{};
+};
+
+// Path of the simulated driver build that lacks `entry` (bin/without/<entry>/lumo31a.dll).
+std::string DriverWithout(const char* entry);
+
+} // namespace devicetest
