@@ -1,0 +1,225 @@
+// ProcessInputModule on the simulated driver with a hand-moved clock: the samples made from
+// the port, the stamps, and the release of each block at its due tick, not before.
+#include "tests/modules/ModuleTestSupport.h"
+
+#include "modules/Lumo31a_IN/InputModule.h"
+
+using namespace moduletest;
+
+namespace {
+
+class InputProcessing : public ModuleTest {
+protected:
+    // A started input module on slot 2, port 3 with `channels` output channels, whose
+    // experiment started at tick `start`; the clock stands at the start tick.
+    ModuleRecord* Started(uint32_t channels, uint32_t blockSize, double milliseconds,
+                          uint32_t start = 1000) {
+        standin::SetBlockSize(blockSize);
+        standin::SetMilliSecondsPerSample(milliseconds);
+        ModuleRecord* module = RestoredModule(INPUT_CLASS, 2, 3, 0, channels);
+        module->processEnable = 1;
+        EXPECT_TRUE(standin::StartExperiment({module}));
+        standin::SetExperimentStartTicks(start);
+        fakeTicks = start;
+        started = module;
+        Sim().ClearLog();
+        standin::ClearRecords();
+        return module;
+    }
+    void TearDown() override {
+        if (started)
+            standin::StopExperimentRun({started});
+        ModuleTest::TearDown();
+    }
+    // One call of the process function at tick `tick`.
+    void ProcessAt(ModuleRecord* module, uint32_t tick) {
+        fakeTicks = tick;
+        EXPECT_EQ(standin::RunProcess(module), 1);
+    }
+    size_t Released() const { return standin::ReleasedOutputBlocks().size(); }
+    ModuleRecord* started = nullptr;
+};
+
+TEST_F(InputProcessing, EachChannelTakesItsOwnBitOfThePort) {
+    ModuleRecord* module = Started(8, 4, 1.0);
+    Sim().SetInput(2, 3, 0xA5);
+    ProcessAt(module, 1004);
+    ASSERT_EQ(Released(), 8u);
+    for (uint32_t channel = 0; channel < 8; ++channel) {
+        const standin::ReleasedBlock& block = standin::ReleasedOutputBlocks()[channel];
+        EXPECT_EQ(block.channel, channel);
+        const float expected = (0xA5 >> channel) & 1 ? 5.0f : 0.0f;
+        EXPECT_EQ(block.samples, std::vector<float>(4, expected)) << "channel " << channel;
+    }
+    EXPECT_EQ(PortReads(2, 3).size(), 32u); // every channel reads for itself
+}
+
+TEST_F(InputProcessing, BlocksOfOneHundredAtOneMillisecondGoOutAtTheEndOfTheirSpan) {
+    ModuleRecord* module = Started(1, 100, 1.0);
+    ChannelState* state = ChannelStateOf(module, 0);
+
+    ProcessAt(module, 1003);
+    EXPECT_EQ(PortReads(2, 3).size(), 100u);
+    EXPECT_EQ(state->blockPending, 1u);
+    EXPECT_EQ(state->samplesDelivered, 100u);
+    EXPECT_EQ(Released(), 0u);
+
+    ProcessAt(module, 1099);
+    EXPECT_EQ(Released(), 0u);
+    EXPECT_EQ(PortReads(2, 3).size(), 100u); // nothing read while pending
+
+    ProcessAt(module, 1100);
+    ASSERT_EQ(Released(), 1u);
+    const standin::ReleasedBlock& first = standin::ReleasedOutputBlocks()[0];
+    EXPECT_EQ(first.startTime, 0.0);
+    EXPECT_DOUBLE_EQ(first.sampleDistance, 0.001);
+    EXPECT_EQ(first.samples.size(), 100u);
+    EXPECT_EQ(state->blockPending, 0u);
+    EXPECT_EQ(state->animationPhase, 1);
+    EXPECT_EQ(PortReads(2, 3).size(), 100u);
+
+    ProcessAt(module, 1101);
+    EXPECT_EQ(PortReads(2, 3).size(), 200u);
+    EXPECT_EQ(state->samplesDelivered, 200u);
+    ProcessAt(module, 1199);
+    EXPECT_EQ(Released(), 1u);
+    ProcessAt(module, 1200);
+    ASSERT_EQ(Released(), 2u);
+    EXPECT_DOUBLE_EQ(standin::ReleasedOutputBlocks()[1].startTime, 0.1);
+}
+
+TEST_F(InputProcessing, DueTickIsTruncatedNotRounded) {
+    ModuleRecord* module = Started(1, 10, 0.25);
+    ProcessAt(module, 1000);
+    ProcessAt(module, 1001);
+    EXPECT_EQ(Released(), 0u);
+    ProcessAt(module, 1002);
+    EXPECT_EQ(Released(), 1u);
+    EXPECT_DOUBLE_EQ(standin::ReleasedOutputBlocks()[0].sampleDistance, 0.00025);
+}
+
+TEST_F(InputProcessing, AChannelBehindTheClockCatchesUpOneBlockPerCall) {
+    ModuleRecord* module = Started(1, 10, 1.0);
+    for (int call = 0; call < 3; ++call)
+        ProcessAt(module, 1035); // filled and released in the same call
+    ProcessAt(module, 1035);     // block 3 is due at 1040
+    ASSERT_EQ(Released(), 3u);
+    for (size_t block = 0; block < 3; ++block)
+        EXPECT_DOUBLE_EQ(standin::ReleasedOutputBlocks()[block].startTime, 0.01 * block);
+    EXPECT_EQ(ChannelStateOf(module, 0)->blockPending, 1u);
+}
+
+TEST_F(InputProcessing, NoBlockFromTheHostLeavesTheChannelIdle) {
+    ModuleRecord* module = Started(1, 10, 1.0);
+    standin::SetOutputBlocksAvailable(false);
+    ProcessAt(module, 1500);
+    EXPECT_EQ(ChannelStateOf(module, 0)->blockPending, 0u);
+    EXPECT_EQ(ChannelStateOf(module, 0)->samplesDelivered, 0u);
+    EXPECT_TRUE(PortReads(2, 3).empty());
+    EXPECT_TRUE(standin::Warnings().empty());
+    standin::SetOutputBlocksAvailable(true);
+}
+
+TEST_F(InputProcessing, BlockSizeZeroGivesEmptyBlocksDueAtOnce) {
+    ModuleRecord* module = Started(1, 0, 1.0);
+    ProcessAt(module, 1000);
+    ASSERT_EQ(Released(), 1u);
+    EXPECT_TRUE(standin::ReleasedOutputBlocks()[0].samples.empty());
+    EXPECT_TRUE(PortReads(2, 3).empty());
+}
+
+TEST_F(InputProcessing, AnimationPhaseCyclesThroughTwentyValues) {
+    EXPECT_EQ(NextAnimationPhase(0), 1);
+    EXPECT_EQ(NextAnimationPhase(10), -9);
+    EXPECT_EQ(NextAnimationPhase(-9), -8);
+    EXPECT_EQ(NextAnimationPhase(0x7FFFFFFF), -9);
+
+    ModuleRecord* module = Started(1, 1, 1.0);
+    standin::SetAnimation(1);
+    std::vector<int32_t> phases;
+    for (uint32_t tick = 1001; tick <= 1020; ++tick) {
+        ProcessAt(module, tick);
+        phases.push_back(ChannelStateOf(module, 0)->animationPhase);
+    }
+    EXPECT_EQ(phases, (std::vector<int32_t>{1,  2,  3,  4,  5,  6,  7,  8,  9,  10,
+                                            -9, -8, -7, -6, -5, -4, -3, -2, -1, 0}));
+    standin::SetAnimation(0);
+}
+
+TEST_F(InputProcessing, DisabledOrPausedModuleTouchesNothing) {
+    ModuleRecord* module = Started(2, 4, 1.0);
+    OutputChannelOf(module, 1)->field14 = 0xBEEF;
+    module->processEnable = 0;
+    ProcessAt(module, 2000);
+    EXPECT_EQ(OutputChannelOf(module, 1)->field14, 0xBEEF);
+    EXPECT_TRUE(PortReads(2, 3).empty());
+    EXPECT_EQ(ChannelStateOf(module, 0)->samplesDelivered, 0u);
+
+    module->processEnable = 1;
+    standin::SetExperimentPaused(1);
+    ProcessAt(module, 2000);
+    EXPECT_EQ(OutputChannelOf(module, 1)->field14, 0xBEEF);
+    EXPECT_TRUE(PortReads(2, 3).empty());
+
+    standin::SetExperimentPaused(0);
+    ProcessAt(module, 1000);
+    EXPECT_EQ(OutputChannelOf(module, 1)->field14, 0);
+    OutputChannelOf(module, 1)->field14 = 0xBEEF;
+    ProcessAt(module, 1001); // pending: still cleared
+    EXPECT_EQ(OutputChannelOf(module, 1)->field14, 0);
+}
+
+TEST_F(InputProcessing, ChannelsBeyondTheEighthAreNotProcessed) {
+    ModuleRecord* module = Started(12, 2, 1.0);
+    OutputChannelOf(module, 9)->field14 = 0xBEEF;
+    ProcessAt(module, 1002);
+    EXPECT_EQ(Released(), 8u);
+    EXPECT_EQ(PortReads(2, 3).size(), 16u);
+    EXPECT_EQ(OutputChannelOf(module, 9)->field14, 0xBEEF);
+}
+
+TEST_F(InputProcessing, DueJustAfterTheTickWrapIsNeitherEarlyNorLate) {
+    ModuleRecord* module = Started(1, 100, 1.0, 0xFFFFFFF0u); // due at 0x54
+    ProcessAt(module, 0xFFFFFFF5u);
+    EXPECT_EQ(ChannelStateOf(module, 0)->blockPending, 1u);
+    EXPECT_EQ(Released(), 0u);
+    ProcessAt(module, 0x00000053u);
+    EXPECT_EQ(Released(), 0u);
+    ProcessAt(module, 0x00000054u);
+    EXPECT_EQ(Released(), 1u);
+}
+
+TEST_F(InputProcessing, DueJustBeforeTheTickWrapIsReleasedAfterIt) {
+    ModuleRecord* module = Started(1, 100, 1.0, 0xFFFFFF00u); // due at 0xFFFFFF64
+    ProcessAt(module, 0xFFFFFF01u);
+    ProcessAt(module, 0xFFFFFF63u);
+    EXPECT_EQ(Released(), 0u);
+    ProcessAt(module, 0x00000010u);
+    EXPECT_EQ(Released(), 1u);
+}
+
+class FailingInputPort : public InputProcessing {
+    std::string DriverSetup() const override {
+        return "board 2\ninput 2 3 constant 0xFF\nfault 2 3 in always code=55\n";
+    }
+};
+
+TEST_F(FailingInputPort, EveryFailedReadStopsAndWarnsAndTheBlockStillGoesOut) {
+    ModuleRecord* module = Started(2, 3, 1.0);
+    ProcessAt(module, 1001);
+    EXPECT_EQ(standin::StopRequests(), 6);
+    ASSERT_EQ(standin::Warnings().size(), 6u);
+    EXPECT_EQ(standin::Warnings()[0].title, "サンプリングエラー");
+    EXPECT_EQ(standin::Warnings()[0].text, "LogSlot = 2\nChannel = 0\nErrCode = 55");
+    EXPECT_EQ(standin::Warnings()[3].text, "LogSlot = 2\nChannel = 1\nErrCode = 55");
+    EXPECT_EQ(ChannelStateOf(module, 1)->blockPending, 1u);
+    EXPECT_EQ(Released(), 0u);
+
+    ProcessAt(module, 1003);
+    ASSERT_EQ(Released(), 2u);
+    // A sample whose read failed is 0.0, whatever the port would have said.
+    EXPECT_EQ(standin::ReleasedOutputBlocks()[0].samples, std::vector<float>(3, 0.0f));
+    EXPECT_EQ(standin::ReleasedOutputBlocks()[1].samples, std::vector<float>(3, 0.0f));
+}
+
+} // namespace

@@ -1,0 +1,359 @@
+// The two classes' answers to the host's module messages: creation through "DEV_SEL", claims,
+// restore and delete, experiment start and stop, the input class's own codes, and the codes
+// handed to the host's default action.
+#include "tests/modules/ModuleTestSupport.h"
+
+#include "host/HostBinding.h"
+#include "tests/common/ModalDriver.h"
+
+#include <cstring>
+
+using namespace moduletest;
+
+namespace {
+
+class ModuleMessages : public ModuleTest {};
+
+bool NoClaims() {
+    for (const BoardEntry& entry : BoardTable)
+        for (int port = 0; port < BOARD_PORTS; ++port)
+            if (entry.inputClaimed[port] || entry.outputClaimed[port])
+                return false;
+    return true;
+}
+
+ModuleRecord* NewModuleOf(const char* className, uint32_t inputs = 0, uint32_t outputs = 0) {
+    return standin::NewModule(*standin::FindClass(className), inputs, outputs);
+}
+
+TEST_F(ModuleMessages, CancelledCreateChangesNothing) {
+    for (const char* className : {OUTPUT_CLASS, INPUT_CLASS}) {
+        ModuleRecord* module = NewModuleOf(className);
+        const uint8_t* params = FromAddr32<uint8_t>(module->params);
+        const size_t size = standin::ClassOfModule(module)->record.paramsSize;
+        const std::vector<uint8_t> before(params, params + size);
+        EXPECT_EQ(CreateThroughDialog(module, -1), 0) << className;
+        EXPECT_EQ(module->inputChannelCount, 0u);
+        EXPECT_EQ(module->outputChannelCount, 0u);
+        EXPECT_EQ(std::vector<uint8_t>(params, params + size), before);
+        EXPECT_TRUE(NoClaims());
+    }
+}
+
+class NoBoards : public ModuleTest {
+    std::string DriverSetup() const override { return ""; }
+};
+
+TEST_F(NoBoards, CreateWithoutAUsableBoardIsRefused) {
+    ModuleRecord* module = NewModuleOf(OUTPUT_CLASS);
+    EXPECT_EQ(standin::SendModuleMessage(module, 101), 0);
+    EXPECT_EQ(WarningTitles(), std::vector<std::string>{"エラー"});
+    EXPECT_EQ(module->inputChannelCount, 0u);
+    EXPECT_TRUE(NoClaims());
+}
+
+TEST_F(ModuleMessages, CreateGivesDefaultCountsOnlyToAModuleWithoutChannels) {
+    ModuleRecord* output = NewModuleOf(OUTPUT_CLASS);
+    ASSERT_EQ(CreateThroughDialog(output, 0), 1);
+    EXPECT_EQ(output->inputChannelCount, 1u);
+    EXPECT_EQ(output->outputChannelCount, 0u);
+
+    ModuleRecord* input = NewModuleOf(INPUT_CLASS);
+    ASSERT_EQ(CreateThroughDialog(input, 0), 1);
+    EXPECT_EQ(input->inputChannelCount, 0u);
+    EXPECT_EQ(input->outputChannelCount, 1u);
+
+    for (const char* className : {OUTPUT_CLASS, INPUT_CLASS}) {
+        ModuleRecord* module = NewModuleOf(className, 0, 2);
+        ASSERT_EQ(CreateThroughDialog(module, 0), 1) << className;
+        EXPECT_EQ(module->inputChannelCount, 0u);
+        EXPECT_EQ(module->outputChannelCount, 2u);
+    }
+}
+
+TEST_F(ModuleMessages, CreateNamesAllEightChannelsAndResetsTheirAnimation) {
+    ModuleRecord* output = NewModuleOf(OUTPUT_CLASS);
+    ModuleRecord* input = NewModuleOf(INPUT_CLASS);
+    for (ModuleRecord* module : {output, input})
+        for (unsigned channel = 0; channel < 8; ++channel)
+            ChannelStateOf(module, channel)->animationPhase = 7;
+    ASSERT_EQ(CreateThroughDialog(output, 0), 1);
+    ASSERT_EQ(CreateThroughDialog(input, 0), 1);
+
+    for (unsigned channel = 0; channel < 8; ++channel) {
+        const std::string digit(1, char('0' + channel));
+        EXPECT_STREQ(OutParamsOf(output)->channelNames[channel], ("Lumo31A OUT " + digit).c_str());
+        EXPECT_STREQ(InParamsOf(input)->channelNames[channel], ("Lumo31A IN  " + digit).c_str());
+        EXPECT_EQ(OutParamsOf(output)->channelFlags[channel], 1u);
+        EXPECT_EQ(ChannelStateOf(output, channel)->animationPhase, 0);
+        EXPECT_EQ(ChannelStateOf(input, channel)->animationPhase, 0);
+    }
+}
+
+TEST_F(ModuleMessages, EachClassClaimsThePortOfItsOwnKind) {
+    ModuleRecord* output = NewModuleOf(OUTPUT_CLASS);
+    ASSERT_EQ(CreateThroughDialog(output, 3), 1);
+    EXPECT_EQ(OutParamsOf(output)->boardSlot, 2);
+    EXPECT_EQ(OutParamsOf(output)->port, 3);
+    EXPECT_EQ(BoardTable[2].outputClaimed[3], 1);
+    EXPECT_EQ(BoardTable[2].inputClaimed[3], 0);
+
+    ModuleRecord* input = NewModuleOf(INPUT_CLASS);
+    ASSERT_EQ(CreateThroughDialog(input, 3), 1);
+    EXPECT_EQ(InParamsOf(input)->boardSlot, 2);
+    EXPECT_EQ(InParamsOf(input)->port, 3);
+    EXPECT_EQ(BoardTable[2].inputClaimed[3], 1);
+    EXPECT_EQ(BoardTable[2].outputClaimed[3], 1);
+
+    EXPECT_EQ(standin::SendModuleMessage(output, 102), 1);
+    EXPECT_EQ(BoardTable[2].outputClaimed[3], 0);
+    EXPECT_EQ(BoardTable[2].inputClaimed[3], 1);
+    EXPECT_EQ(standin::SendModuleMessage(input, 102), 1);
+    EXPECT_TRUE(NoClaims());
+}
+
+TEST_F(ModuleMessages, RestoreOfAnAbsentBoardFailsAndDeleteStillReleases) {
+    for (const char* className : {OUTPUT_CLASS, INPUT_CLASS}) {
+        standin::ClearRecords();
+        ModuleRecord* module = NewModuleOf(className);
+        StorePort(module, 7, 1);
+        EXPECT_EQ(standin::SendModuleMessage(module, 105), 0) << className;
+        ASSERT_EQ(standin::Warnings().size(), 1u);
+        EXPECT_EQ(standin::Warnings()[0].title, "エラー");
+        EXPECT_EQ(standin::Warnings()[0].text, "デバイスが存在しません");
+        EXPECT_TRUE(NoClaims());
+
+        BoardTable[7].outputClaimed[1] = BoardTable[7].inputClaimed[1] = 1;
+        EXPECT_EQ(standin::SendModuleMessage(module, 102), 1);
+        if (className == INPUT_CLASS)
+            EXPECT_EQ(BoardTable[7].inputClaimed[1], 0);
+        else
+            EXPECT_EQ(BoardTable[7].outputClaimed[1], 0);
+        BoardTable[7].outputClaimed[1] = BoardTable[7].inputClaimed[1] = 0;
+    }
+}
+
+TEST_F(ModuleMessages, TwoRestoresOfOnePortThenOneDeleteLeaveItFree) {
+    ModuleRecord* first = RestoredModule(OUTPUT_CLASS, 2, 1, 1, 0);
+    ModuleRecord* second = RestoredModule(OUTPUT_CLASS, 2, 1, 1, 0);
+    EXPECT_EQ(BoardTable[2].outputClaimed[1], 1);
+    EXPECT_EQ(standin::SendModuleMessage(first, 102), 1);
+    EXPECT_EQ(BoardTable[2].outputClaimed[1], 0);
+    EXPECT_TRUE(standin::Warnings().empty());
+    (void)second;
+}
+
+TEST_F(ModuleMessages, RestoreForgetsABufferAddressStoredByAnEarlierRun) {
+    ModuleRecord* module = NewModuleOf(OUTPUT_CLASS, 1, 0);
+    StorePort(module, 2, 0);
+    OutParamsOf(module)->portBytes = 0x00ABCDEF;
+    ASSERT_EQ(standin::SendModuleMessage(module, 105), 1);
+    EXPECT_EQ(OutParamsOf(module)->portBytes, 0u);
+
+    // Processed without a start: the blocks stay with the host and nothing is written.
+    standin::SetBlockSize(2);
+    standin::QueueInputBlock(module, 0, {5.0f, 5.0f});
+    EXPECT_EQ(standin::RunProcess(module), 1);
+    EXPECT_EQ(standin::QueuedInputBlocks(module, 0), 1u);
+    EXPECT_TRUE(PortWrites(2, 0).empty());
+
+    const size_t live = standin::LivePluginAllocations();
+    EXPECT_EQ(standin::SendModuleMessage(module, 107), 1);
+    EXPECT_EQ(standin::LivePluginAllocations(), live);
+}
+
+TEST_F(ModuleMessages, OutputStartWithoutMemoryFailsAndTheStopAfterItDoesNothing) {
+    ModuleRecord* module = RestoredModule(OUTPUT_CLASS, 2, 0, 2, 0);
+    ChannelStateOf(module, 0)->samplesDelivered = 55;
+    standin::SetBlockSize(64);
+    const size_t live = standin::LivePluginAllocations();
+    standin::FailNextAllocation();
+    EXPECT_EQ(standin::SendModuleMessage(module, 106), 0);
+    ASSERT_EQ(standin::Warnings().size(), 1u);
+    EXPECT_EQ(standin::Warnings()[0].title, "Lumo-P31");
+    EXPECT_EQ(standin::Warnings()[0].text,
+              "出力バッファ確保が失敗しました\nブロックサイズを少なくして下さい");
+    EXPECT_EQ(OutParamsOf(module)->portBytes, 0u);
+    EXPECT_EQ(ChannelStateOf(module, 0)->samplesDelivered, 55u);
+
+    EXPECT_EQ(standin::SendModuleMessage(module, 107), 1);
+    EXPECT_EQ(standin::LivePluginAllocations(), live);
+}
+
+TEST_F(ModuleMessages, OutputStartMakesOneBufferAndTwoStopsFreeItOnce) {
+    ModuleRecord* module = RestoredModule(OUTPUT_CLASS, 2, 0, 2, 0);
+    for (unsigned channel = 0; channel < 3; ++channel)
+        *ChannelStateOf(module, channel) = {1, 99, 4};
+    standin::SetBlockSize(16);
+    const size_t live = standin::LivePluginAllocations();
+    EXPECT_EQ(standin::SendModuleMessage(module, 106), 1);
+    EXPECT_NE(OutParamsOf(module)->portBytes, 0u);
+    EXPECT_EQ(standin::LivePluginAllocations(), live + 1);
+    for (unsigned channel = 0; channel < 2; ++channel) {
+        EXPECT_EQ(ChannelStateOf(module, channel)->blockPending, 0u);
+        EXPECT_EQ(ChannelStateOf(module, channel)->samplesDelivered, 0u);
+        EXPECT_EQ(ChannelStateOf(module, channel)->animationPhase, 0);
+    }
+    EXPECT_EQ(ChannelStateOf(module, 2)->samplesDelivered, 99u); // not a used channel
+
+    EXPECT_EQ(standin::SendModuleMessage(module, 107), 1);
+    EXPECT_EQ(OutParamsOf(module)->portBytes, 0u);
+    EXPECT_EQ(standin::LivePluginAllocations(), live);
+    EXPECT_EQ(standin::SendModuleMessage(module, 107), 1);
+    EXPECT_EQ(standin::LivePluginAllocations(), live);
+}
+
+TEST_F(ModuleMessages, StartWithMoreThanEightChannelsResetsOnlyTheEightStates) {
+    ModuleRecord* output = RestoredModule(OUTPUT_CLASS, 2, 0, 12, 0);
+    ModuleRecord* input = RestoredModule(INPUT_CLASS, 2, 0, 0, 12);
+    standin::SetBlockSize(4);
+    for (ModuleRecord* module : {output, input}) {
+        memset(module->reserved1000, 0xEE, sizeof module->reserved1000);
+        for (unsigned channel = 0; channel < 8; ++channel)
+            ChannelStateOf(module, channel)->samplesDelivered = 3;
+        EXPECT_EQ(standin::SendModuleMessage(module, 106), 1);
+        for (unsigned channel = 0; channel < 8; ++channel)
+            EXPECT_EQ(ChannelStateOf(module, channel)->samplesDelivered, 0u);
+        for (uint8_t byte : module->reserved1000)
+            EXPECT_EQ(byte, 0xEE);
+    }
+    EXPECT_EQ(standin::SendModuleMessage(output, 107), 1);
+}
+
+TEST_F(ModuleMessages, InputStartResetsTheWordsOfItsOutputChannelsOnly) {
+    ModuleRecord* none = RestoredModule(INPUT_CLASS, 2, 0, 0, 0);
+    InParamsOf(none)->resetWord = 0x1234;
+    InParamsOf(none)->channelResets[0].resetWord = 0x55;
+    *ChannelStateOf(none, 0) = {1, 40, 3};
+    EXPECT_EQ(standin::SendModuleMessage(none, 106), 1);
+    EXPECT_EQ(InParamsOf(none)->resetWord, 0x1234u);
+    EXPECT_EQ(InParamsOf(none)->channelResets[0].resetWord, 0x55u);
+    EXPECT_EQ(ChannelStateOf(none, 0)->samplesDelivered, 40u);
+
+    ModuleRecord* two = RestoredModule(INPUT_CLASS, 2, 1, 0, 2);
+    InParams* params = InParamsOf(two);
+    memset(params->reserved204, 0x77, sizeof params->reserved204);
+    params->resetWord = 9;
+    for (unsigned channel = 0; channel < 3; ++channel) {
+        params->channelResets[channel].resetWord = 9;
+        *ChannelStateOf(two, channel) = {1, 40, 3};
+    }
+    EXPECT_EQ(standin::SendModuleMessage(two, 106), 1);
+    EXPECT_EQ(params->resetWord, 0u);
+    EXPECT_EQ(params->channelResets[0].resetWord, 0u);
+    EXPECT_EQ(params->channelResets[1].resetWord, 0u);
+    EXPECT_EQ(params->channelResets[2].resetWord, 9u);
+    EXPECT_EQ(ChannelStateOf(two, 1)->blockPending, 0u);
+    EXPECT_EQ(ChannelStateOf(two, 1)->samplesDelivered, 0u);
+    EXPECT_EQ(ChannelStateOf(two, 1)->animationPhase, 0);
+    EXPECT_EQ(ChannelStateOf(two, 2)->samplesDelivered, 40u);
+    for (uint8_t byte : params->reserved204)
+        EXPECT_EQ(byte, 0x77);
+}
+
+TEST_F(ModuleMessages, InputClassAnswersTheClassInfoRequestOfKind13Only) {
+    ModuleRecord* module = NewModuleOf(INPUT_CLASS);
+    ClassInfoRequest* request =
+        static_cast<ClassInfoRequest*>(standin::HostAlloc(sizeof(ClassInfoRequest)));
+    const uint32_t address = ToAddr32(request);
+
+    memset(request, 0xCC, sizeof *request);
+    request->requestKind = 12;
+    ClassInfoRequest before = *request;
+    EXPECT_EQ(standin::SendModuleMessage(module, 124, 0, address), 0);
+    EXPECT_EQ(memcmp(request, &before, sizeof before), 0);
+
+    request->requestKind = 13;
+    before = *request;
+    EXPECT_EQ(standin::SendModuleMessage(module, 124, 0, address), 1);
+    EXPECT_EQ(request->instance, HandleToAddr32(hostBinding.instance));
+    EXPECT_EQ(request->requestKind, 13u);
+    EXPECT_EQ(memcmp(request->templateName, "LUMO31A_IN", 11), 0);
+    EXPECT_EQ(memcmp(request->reserved19, before.reserved19, sizeof before.reserved19), 0);
+    EXPECT_EQ(request->reserved28, 0u);
+    EXPECT_EQ(request->labelStringId, 3957u);
+    EXPECT_TRUE(standin::DefaultActions().empty());
+    standin::HostFree(request);
+}
+
+TEST_F(ModuleMessages, InputClassMessage123ClearsTheFirstWordOfTheExtraBlock) {
+    ModuleRecord* module = NewModuleOf(INPUT_CLASS);
+    InExtraBlock* extra = FromAddr32<InExtraBlock>(module->extra);
+    memset(extra, 0x5A, sizeof *extra);
+    EXPECT_EQ(standin::SendModuleMessage(module, 123), 1);
+    EXPECT_EQ(extra->firstWord, 0u);
+    for (uint8_t byte : extra->reserved4)
+        EXPECT_EQ(byte, 0x5A);
+}
+
+// What each class answers itself (code, result) and which codes reach the default action.
+struct Answer {
+    uint32_t message;
+    int32_t result;
+};
+
+void ExpectAnswers(const char* className, const std::vector<Answer>& answers) {
+    ModuleRecord* module = NewModuleOf(className);
+    for (const Answer& answer : answers) {
+        standin::ClearRecords();
+        EXPECT_EQ(standin::SendModuleMessage(module, answer.message, 11, 22), answer.result)
+            << className << " message " << answer.message;
+        EXPECT_TRUE(standin::DefaultActions().empty()) << className << " " << answer.message;
+    }
+}
+
+void ExpectDefault(const char* className, const std::vector<uint32_t>& messages) {
+    ModuleRecord* module = NewModuleOf(className);
+    standin::SetDefaultActionResult(-77);
+    for (uint32_t message : messages) {
+        standin::ClearRecords();
+        EXPECT_EQ(standin::SendModuleMessage(module, message, 0x10203040, 0x50607080), -77)
+            << className << " message " << message;
+        ASSERT_EQ(standin::DefaultActions().size(), 1u) << className << " " << message;
+        const standin::DefaultAction& action = standin::DefaultActions()[0];
+        EXPECT_EQ(action.module, module);
+        EXPECT_EQ(action.message, message);
+        EXPECT_EQ(action.param, 0x10203040u);
+        EXPECT_EQ(action.data, 0x50607080u);
+    }
+}
+
+TEST_F(ModuleMessages, OutputClassHandsItsUnlistedCodesToTheDefaultAction) {
+    ExpectAnswers(OUTPUT_CLASS, {{1, 1}, {104, 1}, {201, 1}});
+    ExpectDefault(OUTPUT_CLASS,
+                  {0, 2, 100, 108, 117, 118, 119, 120, 121, 122, 123, 124, 200, 202, 0xFFFFFFFF});
+}
+
+TEST_F(ModuleMessages, InputClassAnswers117To124Itself) {
+    ExpectAnswers(INPUT_CLASS, {{1, 1},
+                                {104, 1},
+                                {107, 1},
+                                {117, 0},
+                                {118, 1},
+                                {119, 0},
+                                {120, 0},
+                                {121, 0},
+                                {122, 0},
+                                {123, 1},
+                                {201, 1}});
+    ExpectDefault(INPUT_CLASS, {0, 2, 100, 108, 116, 125, 200, 202, 0xFFFFFFFF});
+}
+
+TEST_F(ModuleMessages, ParameterDialogAnswers1WhetherConfirmedOrCancelled) {
+    for (const char* className : {OUTPUT_CLASS, INPUT_CLASS})
+        for (int button : {IDOK, IDCANCEL}) {
+            ModuleRecord* module = RestoredModule(className, 2, 0, 1, 1);
+            int32_t result = -100;
+            const modal::Outcome outcome = modal::RunModal(
+                [&] {
+                    result = standin::SendModuleMessage(module, 103);
+                    return INT_PTR(0);
+                },
+                {[button](HWND dialog) { modal::Click(dialog, button); }});
+            EXPECT_EQ(result, 1) << className << " button " << button;
+            EXPECT_EQ(outcome.stepsRun, 1);
+            EXPECT_FALSE(outcome.forcedEnd);
+        }
+}
+
+} // namespace

@@ -1,0 +1,58 @@
+// The setting of the module tests: the stand-in host with the plug-in's parts linked in, the
+// simulated driver configured per test, a clock the test moves by hand, and readers of what
+// reached the ports.
+#pragma once
+
+#include "device/BoardTable.h"
+#include "modules/ModuleRecords.h"
+#include "sim/driver/LumoSimControl.h"
+#include "sim/host/StandInHost.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace moduletest {
+
+extern const char* const OUTPUT_CLASS; // "Lumo-P31 OUT"
+extern const char* const INPUT_CLASS;  // "Lumo-P31 IN"
+
+// The clock the input module reads while a test runs (see ReadTickCount).
+extern uint32_t fakeTicks;
+
+// Driver control of the simulated lumo31a.dll that the plug-in uses.
+LumoSim& Sim();
+
+// Each test: the driver configured with `DriverSetup()`, the host started, the plug-in set
+// up; the input module paced by `fakeTicks`. Finished and stopped after the test.
+class ModuleTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Boards of the simulated driver; by default one board in slot 2.
+    virtual std::string DriverSetup() const { return "board 2\n"; }
+    // Pacing by the real GetTickCount instead of fakeTicks.
+    void UseRealClock();
+};
+
+// Writes slot and port into the module's parameter block, at its class's places.
+void StorePort(ModuleRecord* module, uint16_t slot, uint16_t port);
+// A module of the class whose stored block names slot and port, restored (message 105) as
+// when a flow chart is loaded.
+ModuleRecord* RestoredModule(const char* className, uint16_t slot, uint16_t port, uint32_t inputs,
+                             uint32_t outputs);
+// Message 101 with the user confirming "DEV_SEL" after choosing combo box entry `portEntry`
+// (or cancelling when portEntry is -1). Returns the handler's result.
+int32_t CreateThroughDialog(ModuleRecord* module, int portEntry);
+
+OutParams* OutParamsOf(ModuleRecord* module);
+InParams* InParamsOf(ModuleRecord* module);
+
+// Driver calls of one entry for a slot and port since the log was cleared: the data bytes.
+std::vector<int> PortWrites(int slot, int port);
+std::vector<int> PortReads(int slot, int port);
+// Titles and texts of the warnings the plug-in showed.
+std::vector<std::string> WarningTitles();
+
+} // namespace moduletest

@@ -1,0 +1,128 @@
+// ProcessOutputModule on the simulated driver: the bytes that reach the output port, in order,
+// the blocks handed back, and the failure path.
+#include "tests/modules/ModuleTestSupport.h"
+
+#include <cmath>
+#include <limits>
+
+using namespace moduletest;
+
+namespace {
+
+class OutputProcessing : public ModuleTest {
+protected:
+    // A started output module on slot 2, port 3 with `channels` input channels.
+    ModuleRecord* Started(uint32_t channels, uint32_t blockSize) {
+        standin::SetBlockSize(blockSize);
+        ModuleRecord* module = RestoredModule(OUTPUT_CLASS, 2, 3, channels, 0);
+        EXPECT_TRUE(standin::StartExperiment({module}));
+        started = module;
+        Sim().ClearLog();
+        standin::ClearRecords();
+        return module;
+    }
+    void TearDown() override {
+        if (started)
+            standin::StopExperimentRun({started});
+        ModuleTest::TearDown();
+    }
+    ModuleRecord* started = nullptr;
+};
+
+using Bytes = std::vector<int>;
+
+TEST_F(OutputProcessing, TwoChannelsWriteChannelAfterChannel) {
+    ModuleRecord* module = Started(2, 3);
+    standin::QueueInputBlock(module, 0, {5.0f, 0.0f, 7.5f});
+    standin::QueueInputBlock(module, 1, {0.0f, 5.0f, 5.0f});
+    EXPECT_EQ(standin::RunProcess(module), 1);
+    EXPECT_EQ(PortWrites(2, 3), (Bytes{0x01, 0x00, 0x01, 0x01, 0x02, 0x03}));
+    EXPECT_EQ(standin::InputBlocksReleased(module, 0), 1);
+    EXPECT_EQ(standin::InputBlocksReleased(module, 1), 1);
+    EXPECT_EQ(Sim().OutputByte(2, 3), 0x03);
+}
+
+TEST_F(OutputProcessing, FiveOrMoreSetsTheBitAndNothingElseDoes) {
+    ModuleRecord* module = Started(4, 5);
+    const float inf = std::numeric_limits<float>::infinity();
+    standin::QueueInputBlock(module, 3,
+                             {5.0f, 4.999f, inf, -inf, std::numeric_limits<float>::quiet_NaN()});
+    standin::RunProcess(module);
+    EXPECT_EQ(PortWrites(2, 3), (Bytes{0x08, 0x00, 0x08, 0x00, 0x00}));
+}
+
+TEST_F(OutputProcessing, PausedExperimentLeavesTheBlocksWithTheHost) {
+    ModuleRecord* module = Started(1, 2);
+    standin::QueueInputBlock(module, 0, {5.0f, 5.0f});
+    standin::SetExperimentPaused(1);
+    EXPECT_EQ(standin::RunProcess(module), 1);
+    EXPECT_EQ(standin::QueuedInputBlocks(module, 0), 1u);
+    EXPECT_TRUE(PortWrites(2, 3).empty());
+
+    standin::SetExperimentPaused(0);
+    standin::RunProcess(module);
+    EXPECT_EQ(PortWrites(2, 3), (Bytes{0x01, 0x01}));
+}
+
+TEST_F(OutputProcessing, BlockLengthsOtherThanTheBlockSize) {
+    ModuleRecord* module = Started(2, 4);
+    // Empty: released, nothing written.
+    standin::QueueInputBlock(module, 0, {});
+    standin::RunProcess(module);
+    EXPECT_TRUE(PortWrites(2, 3).empty());
+    EXPECT_EQ(standin::InputBlocksReleased(module, 0), 1);
+
+    // Longer than the block size: only the first four samples go out.
+    standin::QueueInputBlock(module, 0, {5.0f, 5.0f, 5.0f, 5.0f, 5.0f, 5.0f});
+    standin::RunProcess(module);
+    EXPECT_EQ(PortWrites(2, 3), (Bytes{0x01, 0x01, 0x01, 0x01}));
+    EXPECT_EQ(standin::InputBlocksReleased(module, 0), 2);
+
+    // Shorter: the later positions keep channel 0's bits from the block before.
+    Sim().ClearLog();
+    standin::QueueInputBlock(module, 0, {0.0f});
+    standin::QueueInputBlock(module, 1, {5.0f, 5.0f, 5.0f, 5.0f});
+    standin::RunProcess(module);
+    EXPECT_EQ(PortWrites(2, 3), (Bytes{0x00, 0x02, 0x03, 0x03, 0x03}));
+}
+
+TEST_F(OutputProcessing, ChannelWithoutABlockIsSkipped) {
+    ModuleRecord* module = Started(3, 2);
+    standin::QueueInputBlock(module, 0, {5.0f, 0.0f});
+    standin::QueueInputBlock(module, 2, {5.0f, 5.0f});
+    standin::RunProcess(module);
+    EXPECT_EQ(PortWrites(2, 3), (Bytes{0x01, 0x00, 0x05, 0x04}));
+    EXPECT_EQ(standin::InputBlocksReleased(module, 0), 1);
+    EXPECT_EQ(standin::InputBlocksReleased(module, 1), 0);
+    EXPECT_EQ(standin::InputBlocksReleased(module, 2), 1);
+}
+
+TEST_F(OutputProcessing, ChannelsBeyondTheEighthChangeNoBit) {
+    ModuleRecord* module = Started(9, 2);
+    standin::QueueInputBlock(module, 7, {5.0f, 0.0f});
+    standin::QueueInputBlock(module, 8, {5.0f, 5.0f});
+    standin::RunProcess(module);
+    EXPECT_EQ(PortWrites(2, 3), (Bytes{0x80, 0x00, 0x80, 0x00}));
+    EXPECT_EQ(standin::InputBlocksReleased(module, 8), 1);
+}
+
+class FailingOutputPort : public OutputProcessing {
+    std::string DriverSetup() const override { return "board 2\nfault 2 3 out always code=77\n"; }
+};
+
+TEST_F(FailingOutputPort, EveryFailedWriteStopsAndWarnsAndEveryBlockIsReleased) {
+    ModuleRecord* module = Started(2, 3);
+    standin::QueueInputBlock(module, 0, {5.0f, 0.0f, 5.0f});
+    standin::QueueInputBlock(module, 1, {5.0f, 5.0f, 0.0f});
+    EXPECT_EQ(standin::RunProcess(module), 1);
+    EXPECT_EQ(standin::StopRequests(), 6);
+    ASSERT_EQ(standin::Warnings().size(), 6u);
+    EXPECT_EQ(standin::Warnings()[0].title, "送出エラー");
+    EXPECT_EQ(standin::Warnings()[0].text, "LogSlot = 2\nChannel = 0\nErrCode = 77");
+    EXPECT_EQ(standin::Warnings()[5].text, "LogSlot = 2\nChannel = 1\nErrCode = 77");
+    EXPECT_EQ(PortWrites(2, 3).size(), 6u); // each position was still tried
+    EXPECT_EQ(standin::InputBlocksReleased(module, 0), 1);
+    EXPECT_EQ(standin::InputBlocksReleased(module, 1), 1);
+}
+
+} // namespace
