@@ -1,0 +1,647 @@
+// The channel button and the less/more button. Each gesture is a table row: the messages the
+// control receives (as the system would deliver them), then the exact notifications the parent
+// saw, the state word, the capture and whether a repaint is pending.
+#include "host/HostBinding.h"
+#include "res/ResourceIds.h"
+#include "sim/host/StandInHost.h"
+#include "tests/classes/ClassesTestSupport.h"
+#include "ui/ChannelControls.h"
+#include "ui/ControlPainting.h"
+
+#include <string>
+#include <vector>
+
+using classestest::Describe;
+using classestest::PluginOnHost;
+using classestest::RecordedMessages;
+using classestest::SeenMessage;
+
+namespace {
+
+// Stands for the control's own window handle in expected wParams.
+const WPARAM SELF = ~WPARAM(0);
+
+enum InputKind { SEND, STEAL_CAPTURE };
+
+struct Input {
+    InputKind kind;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+Input Mouse(UINT message, int x, int y) {
+    const WPARAM keys = message == WM_LBUTTONUP || message == WM_RBUTTONUP         ? 0
+                        : message == WM_RBUTTONDOWN || message == WM_RBUTTONDBLCLK ? MK_RBUTTON
+                                                                                   : MK_LBUTTON;
+    return {SEND, message, keys, MAKELPARAM(x, y)};
+}
+const Input PRESS = Mouse(WM_LBUTTONDOWN, 5, 5);
+const Input RELEASE = Mouse(WM_LBUTTONUP, 5, 5);
+const Input RELEASE_OUTSIDE = Mouse(WM_LBUTTONUP, -60, 200);
+const Input DOUBLE_PRESS = Mouse(WM_LBUTTONDBLCLK, 5, 5);
+const Input RIGHT_PRESS = Mouse(WM_RBUTTONDOWN, 5, 5);
+const Input RIGHT_RELEASE = Mouse(WM_RBUTTONUP, 5, 5);
+const Input RIGHT_DOUBLE_PRESS = Mouse(WM_RBUTTONDBLCLK, 5, 5);
+const Input DESELECT = {SEND, CTLM_DESELECT, 0, 0};
+const Input STEAL = {STEAL_CAPTURE, 0, 0, 0};
+Input SetState(WPARAM state) {
+    return {SEND, CTLM_SETSTATE, state, 0};
+}
+
+struct Gesture {
+    const char* name;
+    int controlId;
+    WORD initialState;
+    bool experimentRunning;
+    std::vector<Input> inputs;
+    std::vector<SeenMessage> expected; // what the parent receives, in order
+    WORD finalState;
+    bool captured;    // the control holds the capture afterwards
+    bool invalidated; // a repaint is pending afterwards
+};
+
+SeenMessage Notice(UINT message, LPARAM state) {
+    return {message, SELF, state};
+}
+SeenMessage Command(WPARAM id) {
+    return {WM_COMMAND, id, 0};
+}
+
+const Gesture CHANNEL_GESTURES[] = {
+    {"click",
+     23003,
+     2,
+     false,
+     {PRESS, RELEASE},
+     {Notice(CTLM_CHANNELDOWN, 2), Notice(CTLM_CHANNELUP, 2)},
+     2,
+     false,
+     false},
+    {"double-click",
+     23003,
+     1,
+     false,
+     {PRESS, RELEASE, DOUBLE_PRESS, RELEASE},
+     {Notice(CTLM_CHANNELDOWN, 1), Notice(CTLM_CHANNELUP, 1), Notice(CTLM_CHANNELDBLCLK, 1),
+      Notice(CTLM_CHANNELUP, 1)},
+     1,
+     false,
+     false},
+    {"double-click during an experiment drops the second press",
+     23003,
+     1,
+     true,
+     {PRESS, RELEASE, DOUBLE_PRESS, RELEASE},
+     {Notice(CTLM_CHANNELDOWN, 1), Notice(CTLM_CHANNELUP, 1), Notice(CTLM_CHANNELUP, 1)},
+     1,
+     false,
+     false},
+    {"single right clicks send nothing",
+     23003,
+     2,
+     false,
+     {RIGHT_PRESS, RIGHT_RELEASE, RIGHT_PRESS, RIGHT_RELEASE},
+     {},
+     2,
+     false,
+     false},
+    {"right double-click",
+     23003,
+     3,
+     false,
+     {RIGHT_PRESS, RIGHT_RELEASE, RIGHT_DOUBLE_PRESS, RIGHT_RELEASE},
+     {Notice(CTLM_CHANNELRDBLCLK, 3)},
+     3,
+     false,
+     false},
+    {"right double-click during an experiment",
+     23003,
+     3,
+     true,
+     {RIGHT_PRESS, RIGHT_RELEASE, RIGHT_DOUBLE_PRESS, RIGHT_RELEASE},
+     {},
+     3,
+     false,
+     false},
+    {"a click never changes the state; each notice carries the state of its moment",
+     23004,
+     0,
+     false,
+     {PRESS, SetState(3), RELEASE, SetState(65537), PRESS},
+     {Notice(CTLM_CHANNELDOWN, 0), Notice(CTLM_CHANNELUP, 3), Notice(CTLM_CHANNELDOWN, 1)},
+     1,
+     false,
+     true},
+    {"deselect turns selected into in use", 23003, 1, false, {DESELECT}, {}, 2, false, true},
+    {"deselect leaves state 0 alone", 23003, 0, false, {DESELECT}, {}, 0, false, false},
+    {"deselect leaves state 2 alone", 23003, 2, false, {DESELECT}, {}, 2, false, false},
+    {"deselect leaves state 3 alone", 23003, 3, false, {DESELECT}, {}, 3, false, false},
+};
+
+const Gesture LESS_MORE_GESTURES[] = {
+    {"press shows the pressed less picture at once and takes the capture",
+     IDC_LESS,
+     1,
+     false,
+     {PRESS},
+     {},
+     2,
+     true,
+     false},
+    {"less click", IDC_LESS, 1, false, {PRESS, RELEASE}, {Command(IDC_LESS)}, 1, false, false},
+    {"less click released outside the control",
+     IDC_LESS,
+     1,
+     false,
+     {PRESS, RELEASE_OUTSIDE},
+     {Command(IDC_LESS)},
+     1,
+     false,
+     false},
+    {"more click", IDC_MORE, 4, false, {PRESS, RELEASE}, {Command(IDC_MORE)}, 4, false, false},
+    {"more click during an experiment",
+     IDC_MORE,
+     4,
+     true,
+     {PRESS, RELEASE},
+     {Command(IDC_MORE)},
+     4,
+     false,
+     false},
+    {"the command follows the state, not the id",
+     IDC_LESS,
+     4,
+     false,
+     {PRESS, RELEASE},
+     {Command(IDC_MORE)},
+     4,
+     false,
+     false},
+    {"a state beyond 5 counts as the more side",
+     IDC_MORE,
+     7,
+     false,
+     {PRESS, RELEASE},
+     {Command(IDC_MORE)},
+     4,
+     false,
+     false},
+    {"disabled less ignores clicks",
+     IDC_LESS,
+     0,
+     false,
+     {PRESS, RELEASE, PRESS, DOUBLE_PRESS, RELEASE},
+     {},
+     0,
+     false,
+     false},
+    {"disabled more ignores clicks", IDC_MORE, 3, false, {PRESS, RELEASE}, {}, 3, false, false},
+    {"a double-click arrives as two clicks and sends two commands",
+     IDC_MORE,
+     4,
+     false,
+     {PRESS, RELEASE, PRESS, RELEASE},
+     {Command(IDC_MORE), Command(IDC_MORE)},
+     4,
+     false,
+     false},
+    {"a release without a press does nothing", IDC_LESS, 1, false, {RELEASE}, {}, 1, false, false},
+    {"capture taken away: stays pressed and silent until pressed and released again",
+     IDC_LESS,
+     1,
+     false,
+     {PRESS, STEAL, RELEASE},
+     {},
+     2,
+     false,
+     false},
+    {"capture taken away, then a new click completes",
+     IDC_LESS,
+     1,
+     false,
+     {PRESS, STEAL, RELEASE, PRESS, RELEASE},
+     {Command(IDC_LESS)},
+     1,
+     false,
+     false},
+    {"the parent sets the up state during the press",
+     IDC_LESS,
+     1,
+     false,
+     {PRESS, SetState(1), RELEASE},
+     {Command(IDC_LESS)},
+     1,
+     false,
+     false},
+    {"the parent switches sides during the press",
+     IDC_MORE,
+     4,
+     false,
+     {PRESS, SetState(1), RELEASE},
+     {Command(IDC_LESS)},
+     1,
+     false,
+     false},
+    {"the parent disables the button during the press: the capture stays",
+     IDC_LESS,
+     1,
+     false,
+     {PRESS, SetState(0), RELEASE},
+     {},
+     0,
+     true,
+     true},
+    {"set state keeps the low 16 bits", IDC_LESS, 0, false, {SetState(65537)}, {}, 1, false, true},
+};
+
+class ControlsOnHost : public PluginOnHost {
+protected:
+    void SetUp() override {
+        PluginOnHost::SetUp();
+        parent = classestest::CreateRecordingParent(200, 150, 300, 200);
+        thief = CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE, 250, 100, 10, 10, parent,
+                              nullptr, nullptr, nullptr);
+    }
+    void TearDown() override {
+        standin::SetExperimentRunning(0);
+        ReleaseCapture();
+        DestroyWindow(parent);
+        PluginOnHost::TearDown();
+    }
+    HWND CreateControl(const char* className, int id, int x = 20, int y = 20) {
+        return CreateWindowA(className, "", WS_CHILD | WS_VISIBLE, x, y, 50, 50, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             GetModuleHandleA(nullptr), nullptr);
+    }
+    void Run(const char* className, const Gesture& gesture);
+    HWND parent = nullptr;
+    HWND thief = nullptr; // takes the capture away
+};
+
+void ControlsOnHost::Run(const char* className, const Gesture& gesture) {
+    SCOPED_TRACE(gesture.name);
+    HWND control = CreateControl(className, gesture.controlId);
+    ASSERT_NE(control, nullptr);
+    SendMessageA(control, CTLM_SETSTATE, gesture.initialState, 0);
+    UpdateWindow(control);
+    standin::SetExperimentRunning(gesture.experimentRunning ? 1 : 0);
+    RecordedMessages().clear();
+
+    for (const Input& input : gesture.inputs) {
+        if (input.kind == STEAL_CAPTURE)
+            SetCapture(thief);
+        else
+            EXPECT_EQ(SendMessageA(control, input.message, input.wParam, input.lParam), 0);
+    }
+
+    std::vector<SeenMessage> expected = gesture.expected;
+    for (SeenMessage& message : expected)
+        if (message.wParam == SELF)
+            message.wParam = reinterpret_cast<WPARAM>(control);
+    const std::vector<SeenMessage> seen = RecordedMessages();
+    EXPECT_TRUE(seen == expected) << "parent saw:\n"
+                                  << Describe(seen) << "expected:\n"
+                                  << Describe(expected);
+    EXPECT_EQ(GetWindowWord(control, 0), gesture.finalState);
+    EXPECT_EQ(GetCapture() == control, gesture.captured);
+    EXPECT_EQ(GetUpdateRect(control, nullptr, FALSE) != FALSE, gesture.invalidated);
+
+    ReleaseCapture();
+    standin::SetExperimentRunning(0);
+    DestroyWindow(control);
+}
+
+} // namespace
+
+TEST_F(ControlsOnHost, ChannelButtonGestures) {
+    for (const Gesture& gesture : CHANNEL_GESTURES)
+        Run(CHANNEL_BUTTON_CLASS, gesture);
+}
+
+TEST_F(ControlsOnHost, LessMoreButtonGestures) {
+    for (const Gesture& gesture : LESS_MORE_GESTURES)
+        Run(LESS_MORE_BUTTON_CLASS, gesture);
+}
+
+namespace {
+
+// Real mouse input, so that the system decides what a double-click is and where a release
+// goes while a control holds the capture.
+struct RealInput {
+    bool overControl; // where the pointer is: the control's centre or far outside it
+    DWORD buttons;    // MOUSEEVENTF_ flags
+};
+const RealInput DOWN = {true, MOUSEEVENTF_LEFTDOWN};
+const RealInput UP = {true, MOUSEEVENTF_LEFTUP};
+const RealInput UP_OUTSIDE = {false, MOUSEEVENTF_LEFTUP};
+const RealInput RIGHT_DOWN = {true, MOUSEEVENTF_RIGHTDOWN};
+const RealInput RIGHT_UP = {true, MOUSEEVENTF_RIGHTUP};
+
+struct RealGesture {
+    const char* name;
+    const char* className;
+    int controlId;
+    WORD initialState;
+    bool experimentRunning;
+    std::vector<RealInput> inputs;
+    std::vector<SeenMessage> expected;
+    WORD finalState;
+};
+
+const RealGesture REAL_GESTURES[] = {
+    {"channel double-click",
+     CHANNEL_BUTTON_CLASS,
+     23002,
+     2,
+     false,
+     {DOWN, UP, DOWN, UP},
+     {Notice(CTLM_CHANNELDOWN, 2), Notice(CTLM_CHANNELUP, 2), Notice(CTLM_CHANNELDBLCLK, 2),
+      Notice(CTLM_CHANNELUP, 2)},
+     2},
+    {"channel double-click during an experiment",
+     CHANNEL_BUTTON_CLASS,
+     23002,
+     2,
+     true,
+     {DOWN, UP, DOWN, UP},
+     {Notice(CTLM_CHANNELDOWN, 2), Notice(CTLM_CHANNELUP, 2), Notice(CTLM_CHANNELUP, 2)},
+     2},
+    {"channel right double-click",
+     CHANNEL_BUTTON_CLASS,
+     23002,
+     1,
+     false,
+     {RIGHT_DOWN, RIGHT_UP, RIGHT_DOWN, RIGHT_UP},
+     {Notice(CTLM_CHANNELRDBLCLK, 1)},
+     1},
+    {"less/more double-click is two clicks",
+     LESS_MORE_BUTTON_CLASS,
+     IDC_LESS,
+     1,
+     false,
+     {DOWN, UP, DOWN, UP},
+     {Command(IDC_LESS), Command(IDC_LESS)},
+     1},
+    {"less/more released far outside",
+     LESS_MORE_BUTTON_CLASS,
+     IDC_MORE,
+     4,
+     false,
+     {DOWN, UP_OUTSIDE},
+     {Command(IDC_MORE)},
+     4},
+};
+
+void SendButtons(DWORD buttons) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = buttons;
+    SendInput(1, &input, sizeof input);
+    standin::PumpMessages();
+}
+
+} // namespace
+
+TEST_F(ControlsOnHost, RealMouseGestures) {
+    SetForegroundWindow(parent);
+    for (const RealGesture& gesture : REAL_GESTURES) {
+        SCOPED_TRACE(gesture.name);
+        HWND control = CreateControl(gesture.className, gesture.controlId, 40, 40);
+        SendMessageA(control, CTLM_SETSTATE, gesture.initialState, 0);
+        standin::SetExperimentRunning(gesture.experimentRunning ? 1 : 0);
+        standin::PumpMessages();
+        RecordedMessages().clear();
+
+        RECT frame;
+        GetWindowRect(control, &frame);
+        for (const RealInput& input : gesture.inputs) {
+            if (input.overControl)
+                SetCursorPos((frame.left + frame.right) / 2, (frame.top + frame.bottom) / 2);
+            else
+                SetCursorPos(900, 700);
+            SendButtons(input.buttons);
+        }
+
+        std::vector<SeenMessage> expected = gesture.expected;
+        for (SeenMessage& message : expected)
+            if (message.wParam == SELF)
+                message.wParam = reinterpret_cast<WPARAM>(control);
+        const std::vector<SeenMessage> seen = RecordedMessages();
+        EXPECT_TRUE(seen == expected) << "parent saw:\n"
+                                      << Describe(seen) << "expected:\n"
+                                      << Describe(expected);
+        EXPECT_EQ(GetWindowWord(control, 0), gesture.finalState);
+        EXPECT_EQ(GetCapture(), nullptr);
+        standin::SetExperimentRunning(0);
+        DestroyWindow(control);
+    }
+}
+
+TEST_F(ControlsOnHost, ClassesAsRegistered) {
+    struct Expected {
+        const char* name;
+        UINT style;
+    } classes[] = {{CHANNEL_BUTTON_CLASS, CS_DBLCLKS}, {LESS_MORE_BUTTON_CLASS, 0}};
+    for (const Expected& expected : classes) {
+        SCOPED_TRACE(expected.name);
+        WNDCLASSA info = {};
+        ASSERT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), expected.name, &info));
+        EXPECT_EQ(info.style, expected.style);
+        EXPECT_EQ(info.cbWndExtra, 2);
+        EXPECT_EQ(info.cbClsExtra, 0);
+        EXPECT_EQ(info.hCursor, LoadCursorA(nullptr, IDC_ARROW));
+        EXPECT_EQ(info.hbrBackground, GetStockObject(DKGRAY_BRUSH));
+        EXPECT_EQ(info.hIcon, nullptr);
+    }
+    standin::CallFinish();
+    WNDCLASSA info = {};
+    EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), CHANNEL_BUTTON_CLASS, &info));
+    EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), LESS_MORE_BUTTON_CLASS, &info));
+    standin::AttachPluginEntries(nullptr, nullptr, nullptr); // nothing left to finish
+}
+
+namespace {
+
+struct PictureCase {
+    const char* className;
+    int width, height; // the control's fixed size
+    const Addr32* (*hostPictures)();
+    unsigned count;
+};
+const PictureCase PICTURE_CASES[] = {
+    {CHANNEL_BUTTON_CLASS, 22, 30, standin::ChannelBitmaps, 4},
+    {LESS_MORE_BUTTON_CLASS, 24, 32, standin::LessMoreBitmaps, 6},
+};
+
+int DifferingPixels(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b) {
+    int count = 0;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        count += a[i] != b[i];
+    return count + int(a.size() > b.size() ? a.size() - b.size() : b.size() - a.size());
+}
+
+std::vector<COLORREF> PictureOf(const PictureCase& pictures, unsigned state) {
+    return classestest::BitmapPixels(HandleFromAddr32<HBITMAP>(pictures.hostPictures()[state]),
+                                     pictures.width, pictures.height);
+}
+
+} // namespace
+
+TEST_F(ControlsOnHost, EachStatePaintsTheHostPictureOfThatState) {
+    for (const PictureCase& pictures : PICTURE_CASES) {
+        HWND control = CreateControl(pictures.className, 23000);
+        for (unsigned state = 0; state < pictures.count; ++state) {
+            SendMessageA(control, CTLM_SETSTATE, state, 0);
+            UpdateWindow(control);
+            EXPECT_EQ(
+                DifferingPixels(classestest::WindowPixels(control, pictures.width, pictures.height),
+                                PictureOf(pictures, state)),
+                0)
+                << pictures.className << " state " << state;
+        }
+        DestroyWindow(control);
+    }
+    // All pictures differ, so the comparisons above tell the states apart.
+    for (const PictureCase& pictures : PICTURE_CASES)
+        for (unsigned a = 0; a < pictures.count; ++a)
+            for (unsigned b = a + 1; b < pictures.count; ++b)
+                EXPECT_NE(DifferingPixels(PictureOf(pictures, a), PictureOf(pictures, b)), 0);
+}
+
+TEST_F(ControlsOnHost, PressShowsThePressedPictureBeforeTheMessageQueueRuns) {
+    const PictureCase& lessMore = PICTURE_CASES[1];
+    HWND control = CreateControl(LESS_MORE_BUTTON_CLASS, IDC_MORE);
+    SendMessageA(control, CTLM_SETSTATE, MORE_UP, 0);
+    UpdateWindow(control);
+    SendMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    EXPECT_EQ(DifferingPixels(classestest::WindowPixels(control, 24, 32),
+                              PictureOf(lessMore, MORE_PRESSED)),
+              0);
+    SendMessageA(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    EXPECT_EQ(
+        DifferingPixels(classestest::WindowPixels(control, 24, 32), PictureOf(lessMore, MORE_UP)),
+        0);
+}
+
+// The host provides 4 and 6 pictures. Here each array is followed by one more picture, as
+// whatever memory follows the host's array would be; a state beyond the host's pictures must
+// leave the control as it was rather than draw that.
+TEST_F(ControlsOnHost, StatesBeyondTheHostPicturesDrawNothing) {
+    HBITMAP stray = classestest::SolidBitmap(24, 32, RGB(255, 0, 255));
+    const HostVariables saved = hostBinding.variables;
+    static Addr32 channel[5], lessMore[7];
+    for (int i = 0; i < 4; ++i)
+        channel[i] = standin::ChannelBitmaps()[i];
+    for (int i = 0; i < 6; ++i)
+        lessMore[i] = standin::LessMoreBitmaps()[i];
+    channel[4] = lessMore[6] = HandleToAddr32(stray);
+    hostBinding.variables.hBitChannel = ToAddr32(channel);
+    hostBinding.variables.hBitLessMore = ToAddr32(lessMore);
+
+    for (const PictureCase& pictures : PICTURE_CASES) {
+        SCOPED_TRACE(pictures.className);
+        HWND control = CreateControl(pictures.className, 23000);
+        const unsigned last = pictures.count - 1;
+        for (WORD beyond : {WORD(pictures.count), WORD(0xFFFF)}) {
+            SendMessageA(control, CTLM_SETSTATE, last, 0);
+            UpdateWindow(control);
+            SendMessageA(control, CTLM_SETSTATE, beyond, 0);
+            UpdateWindow(control);
+            EXPECT_EQ(GetWindowWord(control, 0), beyond);
+            EXPECT_EQ(
+                DifferingPixels(classestest::WindowPixels(control, pictures.width, pictures.height),
+                                PictureOf(pictures, last)),
+                0)
+                << "state " << beyond;
+        }
+        DestroyWindow(control);
+    }
+    hostBinding.variables = saved;
+    DeleteObject(stray);
+}
+
+namespace {
+
+// An in-memory dialog template holding custom controls of the given dialog-unit sizes.
+struct TemplateControl {
+    const wchar_t* className;
+    short x, y, cx, cy;
+};
+
+void AppendDword(std::vector<WORD>& words, DWORD value) {
+    words.push_back(LOWORD(value));
+    words.push_back(HIWORD(value));
+}
+
+void AppendText(std::vector<WORD>& words, const wchar_t* text) {
+    for (; *text; ++text)
+        words.push_back(*text);
+    words.push_back(0);
+}
+
+std::vector<WORD> DialogTemplate(const std::vector<TemplateControl>& controls, WORD points) {
+    std::vector<WORD> words;
+    AppendDword(words, WS_POPUP | (points ? DS_SETFONT : 0));
+    AppendDword(words, 0);
+    words.push_back(WORD(controls.size()));
+    for (short value : {0, 0, 300, 200})
+        words.push_back(value);
+    words.insert(words.end(), {0, 0, 0}); // no menu, default class, no title
+    if (points) {
+        words.push_back(points);
+        AppendText(words, L"MS Shell Dlg");
+    }
+    WORD id = 100;
+    for (const TemplateControl& control : controls) {
+        if (words.size() % 2)
+            words.push_back(0);
+        AppendDword(words, WS_CHILD | WS_VISIBLE);
+        AppendDword(words, 0);
+        for (short value : {control.x, control.y, control.cx, control.cy})
+            words.push_back(value);
+        words.push_back(id++);
+        AppendText(words, control.className);
+        words.insert(words.end(), {0, 0}); // no text, no creation data
+    }
+    return words;
+}
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+} // namespace
+
+TEST_F(ControlsOnHost, FixedPixelSizeAtTheTemplatePositionWhateverTheTemplateSize) {
+    const wchar_t* channel = L"ZAV:CONTROLKANAL";
+    const wchar_t* lessMore = L"ZAV:CONTROLLESSMORE";
+    const std::vector<TemplateControl> controls = {
+        {channel, 10, 10, 11, 15},  {channel, 40, 10, 1, 1},  {channel, 80, 10, 120, 90},
+        {lessMore, 10, 60, 12, 16}, {lessMore, 40, 60, 2, 3}, {lessMore, 90, 60, 150, 100},
+    };
+    for (WORD points : {WORD(0), WORD(8), WORD(20)}) {
+        SCOPED_TRACE("font points " + std::to_string(points));
+        const std::vector<WORD> words = DialogTemplate(controls, points);
+        HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
+                                                 reinterpret_cast<const DLGTEMPLATE*>(words.data()),
+                                                 nullptr, PlainDialogProc, 0);
+        ASSERT_NE(dialog, nullptr);
+        WORD id = 100;
+        for (const TemplateControl& control : controls) {
+            HWND window = GetDlgItem(dialog, id++);
+            ASSERT_NE(window, nullptr);
+            RECT frame;
+            GetWindowRect(window, &frame);
+            MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&frame), 2);
+            RECT position = {control.x, control.y, control.x, control.y};
+            MapDialogRect(dialog, &position);
+            const bool isChannel = control.className == channel;
+            EXPECT_EQ(frame.left, position.left);
+            EXPECT_EQ(frame.top, position.top);
+            EXPECT_EQ(frame.right - frame.left, isChannel ? 22 : 24);
+            EXPECT_EQ(frame.bottom - frame.top, isChannel ? 30 : 32);
+        }
+        DestroyWindow(dialog);
+    }
+}
