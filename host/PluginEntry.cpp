@@ -32,6 +32,7 @@ extern "C" int PEMO_EXPORT FinishPemoDLL(int) {
     UnregisterControlClasses();
     if (sharedDialogFont)
         hostBinding.services.DeleteStackedObject(sharedDialogFont);
+    sharedDialogFont = nullptr; // a later set-up in the same process makes a new one
     CloseBoards();
     return 1;
 }
