@@ -123,6 +123,27 @@ TEST_F(PluginBinding, RefusedDefineDllVariableFailsAtTheFirstAndRegistersNothing
     EXPECT_EQ(GetMenuItemCount(standin::MainMenu()), 5) << "no popup was inserted";
 }
 
+TEST_F(PluginBinding, UnloadingForgetsWhatPointsIntoThePlugin) {
+    ASSERT_EQ(SetUpWith({}), 1);
+    EXPECT_EQ(GetMenuItemCount(standin::MainMenu()), 6);
+    ModuleRecord* module = standin::NewModule(standin::Classes().front());
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(standin::CallFinish(), 1);
+    setupResult = 0;
+    standin::UnloadPlugin();
+    EXPECT_TRUE(standin::Classes().empty());
+    EXPECT_TRUE(standin::Modules().empty());
+    EXPECT_TRUE(standin::MenuEntries().empty());
+    EXPECT_TRUE(standin::DefinedVariables().empty());
+    EXPECT_EQ(GetMenuItemCount(standin::MainMenu()), 5) << "the plug-in's popup is gone";
+    standin::SetBlockSize(50); // writes nowhere now
+    standin::ChooseMenuCommand(4990);
+    // Loaded again, the plug-in binds afresh.
+    ASSERT_TRUE(standin::LoadPlugin(testsupport::BesideProgram("Pemo_ux1.dll").c_str()));
+    EXPECT_EQ(setupResult = standin::CallSetup(), 1);
+    EXPECT_EQ(*static_cast<uint32_t*>(standin::DefinedVariables()[1].address), 50u);
+}
+
 // One case per host name: a host that answers 0 for it. Only the seven date, time and decimal
 // settings may be missing; any other missing name stops set-up at that name, before the
 // plug-in defines anything.

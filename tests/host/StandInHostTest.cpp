@@ -196,6 +196,26 @@ TEST_F(StandInHost, EveryUnprovidedServiceNamesItselfAndAnswers0) {
     EXPECT_EQ(unprovided, HOST_SERVICE_COUNT - int(real.size()));
 }
 
+TEST_F(StandInHost, DefinedVariablesAreKeptCurrentAtTheirWidth) {
+    auto define = Service<DefineDllVariableFn>("DefineDllVariable");
+    double milliSeconds = -1;
+    uint32_t blockSize = 7;
+    uint32_t narrow = 0;
+    EXPECT_EQ(define("fGlobalMilliSecondsPerSample", &milliSeconds, 8), 1);
+    EXPECT_EQ(define("uiGlobalBlockSize", &blockSize, 4), 1);
+    EXPECT_EQ(blockSize, 0u) << "the host's value is written at once";
+    // The host writes 8 bytes here: a 4-byte variable would be overrun.
+    EXPECT_EQ(define("fGlobalMilliSecondsPerSample", &narrow, 4), 0);
+    EXPECT_EQ(define(nullptr, &narrow, 4), 0);
+    EXPECT_EQ(standin::Complaints().size(), 2u);
+    standin::SetMilliSecondsPerSample(0.5);
+    standin::SetBlockSize(64);
+    EXPECT_EQ(milliSeconds, 0.5);
+    EXPECT_EQ(blockSize, 64u);
+    EXPECT_EQ(standin::DefineDllVariableCalls(), 4);
+    EXPECT_EQ(standin::DefinedVariables().size(), 2u);
+}
+
 // ---- Memory, fonts, bitmaps, help ---------------------------------------------------------------
 
 TEST_F(StandInHost, PluginMemoryLiesBelow4GBAndIsGivenBackOnce) {
