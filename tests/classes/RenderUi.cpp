@@ -1,0 +1,99 @@
+// Not a test: scripts/render-ui runs this (disabled) case on a real X display to take pictures
+// of the about box and of both custom controls in every state. It shows the windows, writes
+// the screen rectangle of each picture to "ready" in $PEMO_RENDER_DIR, and keeps them on the
+// screen until the script has written "done" there.
+#include "host/HostBinding.h"
+#include "host/PluginEntry.h"
+#include "sim/host/StandInHost.h"
+#include "ui/AboutBox.h"
+#include "ui/ChannelControls.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+const int CELL = 40; // horizontal distance of two controls in the row
+
+void Label(HWND parent, const char* text, int x, int y, int width) {
+    HWND label = CreateWindowA("STATIC", text, WS_CHILD | WS_VISIBLE | SS_CENTER, x, y, width, 16,
+                               parent, nullptr, nullptr, nullptr);
+    SendMessageA(label, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), 0);
+}
+
+// One row of controls of a class, one per state, each with its state number beneath.
+void ControlRow(HWND parent, const char* className, int states, int x, int y) {
+    Label(parent, className, x, y, states * CELL);
+    for (int state = 0; state < states; ++state) {
+        const int left = x + state * CELL + 8;
+        HWND control = CreateWindowA(className, "", WS_CHILD | WS_VISIBLE, left, y + 22, 10, 10,
+                                     parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+        SendMessageA(control, CTLM_SETSTATE, state, 0);
+        Label(parent, std::to_string(state).c_str(), left - 8, y + 58, CELL);
+    }
+}
+
+HWND ControlsWindow() {
+    HWND window = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE | WS_BORDER, 20, 220,
+                                10 * CELL + 60, 100, nullptr, nullptr, nullptr, nullptr);
+    ControlRow(window, CHANNEL_BUTTON_CLASS, 4, 10, 10);
+    ControlRow(window, LESS_MORE_BUTTON_CLASS, 6, 4 * CELL + 40, 10);
+    return window;
+}
+
+std::string Geometry(HWND window) {
+    RECT frame;
+    GetWindowRect(window, &frame);
+    char text[64];
+    std::snprintf(text, sizeof text, "%ldx%ld+%ld+%ld", frame.right - frame.left,
+                  frame.bottom - frame.top, frame.left, frame.top);
+    return text;
+}
+
+void PumpFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        standin::PumpMessages();
+        Sleep(20);
+    }
+}
+
+} // namespace
+
+TEST(DISABLED_RenderUi, ShowForPictures) {
+    const char* folder = std::getenv("PEMO_RENDER_DIR");
+    ASSERT_NE(folder, nullptr);
+    SetPluginInstance(GetModuleHandleA(nullptr));
+    ASSERT_TRUE(standin::HostStart());
+    ShowWindow(standin::MainWindow(), SW_HIDE);
+    standin::AttachPluginEntries(SetupPemoDLL, FinishPemoDLL, WEP);
+    ASSERT_EQ(standin::CallSetup(), 1);
+
+    HWND about = CreateDialogParamA(hostBinding.instance, "ABOUTLUMO35", nullptr, AboutBoxProc, 0);
+    ASSERT_NE(about, nullptr);
+    SetWindowPos(about, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    HWND controls = ControlsWindow();
+    SetForegroundWindow(about); // an active caption, as when the user opened it
+    PumpFor(1500);
+
+    const std::string ready = std::string(folder) + "/ready";
+    const std::string done = std::string(folder) + "/done";
+    FILE* file = std::fopen((ready + ".part").c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fprintf(file, "about-box %s\ncontrols %s\n", Geometry(about).c_str(),
+                 Geometry(controls).c_str());
+    std::fclose(file);
+    MoveFileA((ready + ".part").c_str(), ready.c_str());
+
+    for (int waited = 0;
+         waited < 600 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++waited)
+        PumpFor(100);
+
+    DestroyWindow(controls);
+    DestroyWindow(about);
+    standin::CallFinish();
+    standin::HostStop();
+}
