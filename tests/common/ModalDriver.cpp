@@ -148,8 +148,12 @@ void Type(HWND dialog, int id, const std::string& text) {
     HWND control = Control(dialog, id);
     SetFocus(control);
     SendMessageA(control, EM_SETSEL, 0, -1);
-    for (unsigned char c : text)
-        SendMessageA(control, WM_CHAR, c, 1);
+    // As the keyboard delivers them: whole characters, a double-byte one included.
+    std::wstring characters(text.size(), L'\0');
+    characters.resize(MultiByteToWideChar(932, 0, text.data(), int(text.size()), &characters[0],
+                                          int(characters.size())));
+    for (wchar_t c : characters)
+        SendMessageW(control, WM_CHAR, c, 1);
 }
 
 void SelectListItem(HWND dialog, int id, int index) {

@@ -53,8 +53,8 @@ void Command(HWND dialog, int id, int code = 0);
 void Key(HWND dialog, UINT virtualKey);
 // The system menu's Close (the title bar's close box).
 void CloseBox(HWND dialog);
-// Focus to the control, select its text, then type `text` (bytes of code page 932) as
-// characters; edits apply their own length limit.
+// Focus to the control, select its text, then type `text` (bytes of code page 932) character
+// by character (WM_CHAR); edits apply their own length limit.
 void Type(HWND dialog, int id, const std::string& text);
 void Focus(HWND dialog, int id);
 // Selects list entry `index` and notifies the dialog (LBN_SELCHANGE), or double-clicks it
