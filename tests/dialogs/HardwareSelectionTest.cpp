@@ -198,79 +198,46 @@ struct BrowseCase {
 
 TEST_F(PluginOnHost, HardwareBrowsingBoardsAndPorts) {
     using namespace modal;
-    const Strings board2Ports = {"出力ﾎﾟｰﾄ 0 ( 0 - 7 )", "出力ﾎﾟｰﾄ 1 ( 8 - 15 )",
-                                 "出力ﾎﾟｰﾄ 2 ( 16 - 23 )", "出力ﾎﾟｰﾄ 3 ( 24 - 31 )"};
-    const Strings board5Ports = {"出力ﾎﾟｰﾄ 1 ( 8 - 15 )", "出力ﾎﾟｰﾄ 2 ( 16 - 23 )",
-                                 "出力ﾎﾟｰﾄ 3 ( 24 - 31 )"};
-    const Strings board2Fields = {"d000 H", "16", "1f h"};
-    const Strings board5Fields = {"e800 H", "32", "3 h"};
+    const Strings ports2 = {"出力ﾎﾟｰﾄ 0 ( 0 - 7 )", "出力ﾎﾟｰﾄ 1 ( 8 - 15 )",
+                            "出力ﾎﾟｰﾄ 2 ( 16 - 23 )", "出力ﾎﾟｰﾄ 3 ( 24 - 31 )"};
+    const Strings ports5 = {"出力ﾎﾟｰﾄ 1 ( 8 - 15 )", "出力ﾎﾟｰﾄ 2 ( 16 - 23 )",
+                            "出力ﾎﾟｰﾄ 3 ( 24 - 31 )"};
+    const Strings fields2 = {"d000 H", "16", "1f h"};
+    const Strings fields5 = {"e800 H", "32", "3 h"};
+    // clang-format off
     const BrowseCase cases[] = {
         {"reselecting the shown board keeps the port",
          {[](HWND d) { SelectComboItem(d, 1012, 2); }, [](HWND d) { SelectListItem(d, 103, 0); },
           [](HWND d) { Click(d, IDOK); }},
-         0,
-         {2, 2},
-         board2Fields,
-         board2Ports,
-         2},
+         0, {2, 2}, fields2, ports2, 2},
         {"another board refills the ports",
          {[](HWND d) { SelectComboItem(d, 1012, 2); }, [](HWND d) { SelectListItem(d, 103, 1); },
           [](HWND d) { Click(d, IDOK); }},
-         0,
-         {5, 1},
-         board5Fields,
-         board5Ports,
-         0},
+         0, {5, 1}, fields5, ports5, 0},
         {"back to the first board starts at its first port",
          {[](HWND d) { SelectListItem(d, 103, 1); }, [](HWND d) { SelectComboItem(d, 1012, 1); },
           [](HWND d) { SelectListItem(d, 103, 0); }, [](HWND d) { Click(d, IDOK); }},
-         0,
-         {2, 0},
-         board2Fields,
-         board2Ports,
-         0},
+         0, {2, 0}, fields2, ports2, 0},
         {"double-click confirms with the port selected then",
          {[](HWND d) { SelectListItem(d, 103, 1); }, [](HWND d) { SelectComboItem(d, 1012, 2); },
           [](HWND d) { DoubleClickListItem(d, 103, 1); }},
-         0,
-         {5, 3},
-         board5Fields,
-         board5Ports,
-         2},
-        {"Enter confirms",
-         {[](HWND d) { Key(d, VK_RETURN); }},
-         0,
-         {2, 0},
-         board2Fields,
-         board2Ports,
-         0},
-        {"Cancel",
-         {[](HWND d) { SelectListItem(d, 103, 1); }, [](HWND d) { Click(d, IDCANCEL); }},
-         -1,
-         {9, 9},
-         board5Fields,
-         board5Ports,
-         0},
-        {"Escape", {[](HWND d) { Key(d, VK_ESCAPE); }}, -1, {9, 9}, board2Fields, board2Ports, 0},
-        {"close box", {[](HWND d) { CloseBox(d); }}, -1, {9, 9}, board2Fields, board2Ports, 0},
+         0, {5, 3}, fields5, ports5, 2},
+        {"Enter confirms", {[](HWND d) { Key(d, VK_RETURN); }}, 0, {2, 0}, fields2, ports2, 0},
+        {"Cancel", {[](HWND d) { SelectListItem(d, 103, 1); }, [](HWND d) { Click(d, IDCANCEL); }},
+         -1, {9, 9}, fields5, ports5, 0},
+        {"Escape", {[](HWND d) { Key(d, VK_ESCAPE); }}, -1, {9, 9}, fields2, ports2, 0},
+        {"close box", {[](HWND d) { CloseBox(d); }}, -1, {9, 9}, fields2, ports2, 0},
         {"OK without a port selected does nothing",
          {[](HWND d) { SendDlgItemMessageA(d, 1012, CB_SETCURSEL, WPARAM(-1), 0); },
           [](HWND d) { Click(d, IDOK); }, [](HWND d) { Click(d, IDCANCEL); }},
-         -1,
-         {9, 9},
-         board2Fields,
-         board2Ports,
-         -1},
+         -1, {9, 9}, fields2, ports2, -1},
         {"OK without a board selected does nothing",
          {[](HWND d) { SendDlgItemMessageA(d, 103, LB_SETCURSEL, WPARAM(-1), 0); },
           [](HWND d) { Command(d, 103, LBN_SELCHANGE); }, [](HWND d) { Click(d, IDOK); },
           [](HWND d) { Command(d, 103, LBN_DBLCLK); }, [](HWND d) { Key(d, VK_ESCAPE); }},
-         -1,
-         {9, 9},
-         board2Fields,
-         board2Ports,
-         0},
+         -1, {9, 9}, fields2, ports2, 0},
     };
+    // clang-format on
     for (const BrowseCase& c : cases) {
         SCOPED_TRACE(c.what);
         std::memset(BoardTable, 0, sizeof BoardTable);
