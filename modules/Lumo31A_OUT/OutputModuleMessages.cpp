@@ -5,39 +5,16 @@
 #include "device/BoardTable.h"
 #include "host/HostBinding.h"
 #include "modules/ModuleClasses.h"
+#include "modules/ModuleMessages.h"
 #include "ui/HardwareSelection.h"
 #include "ui/ParamsDialog.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
 
-enum : uint32_t { CHANNEL_LIMIT = 8 };
-
-typedef int32_t (*OutputMessageFn)(ModuleRecord* module, uint32_t messageParam,
-                                   uint32_t messageData);
-
-struct OutputMessageEntry {
-    uint32_t message;
-    OutputMessageFn answer;
-};
-
 OutParams* ParamsOf(ModuleRecord* module) {
     return FromAddr32<OutParams>(module->params);
-}
-
-int32_t OnAcknowledge(ModuleRecord*, uint32_t, uint32_t) {
-    return 1;
-}
-
-void NameChannels(ModuleRecord* module, OutParams* params) {
-    for (uint32_t channel = 0; channel < CHANNEL_LIMIT; ++channel) {
-        snprintf(params->channelNames[channel], sizeof params->channelNames[channel], "%s %u",
-                 outShortName, channel);
-        params->channelFlags[channel] = 1;
-        ChannelStateOf(module, channel)->animationPhase = 0;
-    }
 }
 
 int32_t OnCreate(ModuleRecord* module, uint32_t, uint32_t) {
@@ -52,7 +29,9 @@ int32_t OnCreate(ModuleRecord* module, uint32_t, uint32_t) {
         module->outputChannelCount = 0;
         module->inputChannelCount = 1;
     }
-    NameChannels(module, params);
+    NameChannels(module, params->channelNames, outShortName);
+    for (uint32_t& flag : params->channelFlags)
+        flag = 1;
     return 1;
 }
 
@@ -75,12 +54,6 @@ int32_t OnRestore(ModuleRecord* module, uint32_t, uint32_t) {
     return ReclaimPort(PortKind::Output, params->boardSlot, params->port);
 }
 
-void ResetChannelState(ChannelState* state) {
-    state->blockPending = 0;
-    state->samplesDelivered = 0;
-    state->animationPhase = 0;
-}
-
 int32_t OnExperimentStart(ModuleRecord* module, uint32_t, uint32_t) {
     OutParams* params = ParamsOf(module);
     params->portBytes = 0;
@@ -93,8 +66,8 @@ int32_t OnExperimentStart(ModuleRecord* module, uint32_t, uint32_t) {
     }
     params->portBytes = ToAddr32(buffer, "portBytes");
     memset(buffer, 0, size);
-    for (uint32_t channel = 0; channel < module->inputChannelCount && channel < CHANNEL_LIMIT;
-         ++channel)
+    for (uint32_t channel = 0;
+         channel < module->inputChannelCount && channel < MODULE_CHANNEL_LIMIT; ++channel)
         ResetChannelState(ChannelStateOf(module, channel));
     return 1;
 }
@@ -108,7 +81,7 @@ int32_t OnExperimentStop(ModuleRecord* module, uint32_t, uint32_t) {
     return 1;
 }
 
-const OutputMessageEntry outputMessageTable[] = {
+const ModuleMessageEntry outputMessageTable[] = {
     {1, OnAcknowledge},       {101, OnCreate},         {102, OnDelete},
     {103, OnParameterDialog}, {104, OnAcknowledge},    {105, OnRestore},
     {106, OnExperimentStart}, {107, OnExperimentStop}, {201, OnAcknowledge},
@@ -118,8 +91,7 @@ const OutputMessageEntry outputMessageTable[] = {
 
 int32_t PEMO_HOSTCALL HandleOutputModuleMessage(ModuleRecord* module, uint32_t message,
                                                 uint32_t messageParam, uint32_t messageData) {
-    for (const OutputMessageEntry& entry : outputMessageTable)
-        if (entry.message == message)
-            return entry.answer(module, messageParam, messageData);
-    return hostBinding.services.PerformDefaultAction(module, message, messageParam, messageData);
+    return DispatchModuleMessage(outputMessageTable,
+                                 sizeof outputMessageTable / sizeof *outputMessageTable, module,
+                                 message, messageParam, messageData);
 }

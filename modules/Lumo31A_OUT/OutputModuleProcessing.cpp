@@ -2,11 +2,9 @@
 // and the whole byte goes to the port once per sample and channel.
 #include "modules/Lumo31A_OUT/OutputModule.h"
 
-#include "device/DriverLibrary.h"
 #include "device/PortAccess.h"
 #include "host/HostBinding.h"
-
-#include <cstdio>
+#include "modules/ModuleMessages.h"
 
 namespace {
 
@@ -25,16 +23,6 @@ void SetChannelBit(uint8_t& byte, uint32_t channel, bool set) {
     byte = set ? static_cast<uint8_t>(byte | mask) : static_cast<uint8_t>(byte & ~mask);
 }
 
-// The experiment cannot go on with a port that refuses its data: stop it and tell the user.
-void ReportWriteFailure(const OutParams* params, uint32_t channel) {
-    hostBinding.services.StopExperiment();
-    const int errorCode = DriverGetLastError(params->boardSlot);
-    char text[256];
-    snprintf(text, sizeof text, "LogSlot = %d\nChannel = %d\nErrCode = %d",
-             static_cast<int>(params->boardSlot), static_cast<int>(channel), errorCode);
-    hostBinding.services.ShowWarning("送出エラー", text);
-}
-
 // Writes one channel's block into its bit of the buffer, sending each byte as it changes.
 void WriteChannelBlock(const DataBlock* block, uint32_t channel, OutParams* params,
                        uint8_t* portBytes) {
@@ -44,7 +32,7 @@ void WriteChannelBlock(const DataBlock* block, uint32_t channel, OutParams* para
     for (uint32_t position = 0; position < count; ++position) {
         SetChannelBit(portBytes[position], channel, SampleIsSet(block->samples[position]));
         if (!AccessPort(params->boardSlot, params->port, PORT_WRITE, &portBytes[position]))
-            ReportWriteFailure(params, channel);
+            ReportPortFailure("送出エラー", params->boardSlot, channel);
     }
 }
 

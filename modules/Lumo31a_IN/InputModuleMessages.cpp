@@ -5,45 +5,19 @@
 #include "device/BoardTable.h"
 #include "host/HostBinding.h"
 #include "modules/ModuleClasses.h"
+#include "modules/ModuleMessages.h"
 #include "ui/HardwareSelection.h"
 #include "ui/ParamsDialog.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
 
-enum : uint32_t { CHANNEL_LIMIT = 8 };
 // What message 124 asks about, and the string id of the class's data-input label.
 enum : uint32_t { CLASS_INFO_KIND = 13, DATA_INPUT_LABEL_ID = 3957 };
 
-typedef int32_t (*InputMessageFn)(ModuleRecord* module, uint32_t messageParam,
-                                  uint32_t messageData);
-
-struct InputMessageEntry {
-    uint32_t message;
-    InputMessageFn answer;
-};
-
 InParams* ParamsOf(ModuleRecord* module) {
     return FromAddr32<InParams>(module->params);
-}
-
-int32_t OnAcknowledge(ModuleRecord*, uint32_t, uint32_t) {
-    return 1;
-}
-
-int32_t OnDecline(ModuleRecord*, uint32_t, uint32_t) {
-    return 0;
-}
-
-void NameChannels(ModuleRecord* module, InParams* params) {
-    // inShortName ends in a blank: the names carry two before the number.
-    for (uint32_t channel = 0; channel < CHANNEL_LIMIT; ++channel) {
-        snprintf(params->channelNames[channel], sizeof params->channelNames[channel], "%s %u",
-                 inShortName, channel);
-        ChannelStateOf(module, channel)->animationPhase = 0;
-    }
 }
 
 int32_t OnCreate(ModuleRecord* module, uint32_t, uint32_t) {
@@ -58,7 +32,8 @@ int32_t OnCreate(ModuleRecord* module, uint32_t, uint32_t) {
         module->outputChannelCount = 1;
         module->inputChannelCount = 0;
     }
-    NameChannels(module, params);
+    // inShortName ends in a blank: the names carry two before the number.
+    NameChannels(module, params->channelNames, inShortName);
     return 1;
 }
 
@@ -81,14 +56,11 @@ int32_t OnRestore(ModuleRecord* module, uint32_t, uint32_t) {
 
 int32_t OnExperimentStart(ModuleRecord* module, uint32_t, uint32_t) {
     InParams* params = ParamsOf(module);
-    for (uint32_t channel = 0; channel < module->outputChannelCount && channel < CHANNEL_LIMIT;
-         ++channel) {
+    for (uint32_t channel = 0;
+         channel < module->outputChannelCount && channel < MODULE_CHANNEL_LIMIT; ++channel) {
         params->resetWord = 0;
         params->channelResets[channel].resetWord = 0;
-        ChannelState* state = ChannelStateOf(module, channel);
-        state->blockPending = 0;
-        state->samplesDelivered = 0;
-        state->animationPhase = 0;
+        ResetChannelState(ChannelStateOf(module, channel));
     }
     return 1;
 }
@@ -111,7 +83,7 @@ int32_t OnClassInfoRequest(ModuleRecord*, uint32_t, uint32_t messageData) {
     return 1;
 }
 
-const InputMessageEntry inputMessageTable[] = {
+const ModuleMessageEntry inputMessageTable[] = {
     {1, OnAcknowledge},   {101, OnCreate},      {102, OnDelete},          {103, OnParameterDialog},
     {104, OnAcknowledge}, {105, OnRestore},     {106, OnExperimentStart}, {107, OnAcknowledge},
     {117, OnDecline},     {118, OnAcknowledge}, {119, OnDecline},         {120, OnDecline},
@@ -123,8 +95,7 @@ const InputMessageEntry inputMessageTable[] = {
 
 int32_t PEMO_HOSTCALL HandleInputModuleMessage(ModuleRecord* module, uint32_t message,
                                                uint32_t messageParam, uint32_t messageData) {
-    for (const InputMessageEntry& entry : inputMessageTable)
-        if (entry.message == message)
-            return entry.answer(module, messageParam, messageData);
-    return hostBinding.services.PerformDefaultAction(module, message, messageParam, messageData);
+    return DispatchModuleMessage(inputMessageTable,
+                                 sizeof inputMessageTable / sizeof *inputMessageTable, module,
+                                 message, messageParam, messageData);
 }

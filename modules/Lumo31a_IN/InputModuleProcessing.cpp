@@ -3,31 +3,17 @@
 // It never waits; the host's repeated calls do.
 #include "modules/Lumo31a_IN/InputModule.h"
 
-#include "device/DriverLibrary.h"
 #include "device/PortAccess.h"
 #include "host/HostBinding.h"
+#include "modules/ModuleMessages.h"
 #include "modules/Lumo31a_IN/TickSource.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
-// Channels with a ChannelState of their own; channel i reads bit i of the port.
-enum : uint32_t { CHANNEL_LIMIT = 8 };
-
 float SampleFromByte(uint8_t byte, uint32_t channel) {
     return (byte >> channel) & 1u ? 5.0f : 0.0f;
-}
-
-// The experiment cannot go on with a port that cannot be read: stop it and tell the user.
-void ReportReadFailure(const InParams* params, uint32_t channel) {
-    hostBinding.services.StopExperiment();
-    const int errorCode = DriverGetLastError(params->boardSlot);
-    char text[256];
-    snprintf(text, sizeof text, "LogSlot = %d\nChannel = %d\nErrCode = %d",
-             static_cast<int>(params->boardSlot), static_cast<int>(channel), errorCode);
-    hostBinding.services.ShowWarning("サンプリングエラー", text);
 }
 
 // Takes the channel's current block, reads the port into it and marks it pending. A failed
@@ -46,7 +32,7 @@ void FillChannelBlock(ModuleRecord* module, uint32_t channel, ChannelState* stat
     for (uint32_t position = 0; position < blockSize; ++position) {
         uint8_t byte = 0;
         if (!AccessPort(params->boardSlot, params->port, PORT_READ, &byte)) {
-            ReportReadFailure(params, channel);
+            ReportPortFailure("サンプリングエラー", params->boardSlot, channel);
             byte = 0;
         }
         block->samples[position] = SampleFromByte(byte, channel);
@@ -91,8 +77,8 @@ int32_t PEMO_HOSTCALL ProcessInputModule(ModuleRecord* module) {
     if (module->processEnable == 0 || hostBinding.bExperimentIsPaused == 1)
         return 1;
     // Only eight channels have a state of their own; a larger count from the host stops there.
-    for (uint32_t channel = 0; channel < module->outputChannelCount && channel < CHANNEL_LIMIT;
-         ++channel) {
+    for (uint32_t channel = 0;
+         channel < module->outputChannelCount && channel < MODULE_CHANNEL_LIMIT; ++channel) {
         OutputChannelOf(module, channel)->field14 = 0;
         ChannelState* state = ChannelStateOf(module, channel);
         if (state->blockPending != 1)
