@@ -8,13 +8,18 @@ namespace {
 
 // Ticks to wait, once the steps have run out, before ending a dialog that is still open.
 constexpr int IDLE_TICKS_BEFORE_FORCED_END = 20;
+// Ticks to wait for a dialog to show (the dialog loop shows it once its queue is first empty,
+// and a tick may come before) before acting on it anyway.
+constexpr int HIDDEN_TICKS_BEFORE_ACTING = 50;
 
 struct Run {
     std::vector<Step> steps;
     size_t nextStep = 0;
     std::vector<HWND> dialogs; // open "#32770" windows of this thread, innermost last
+    std::vector<HWND> busy;    // dialogs whose step is still running, innermost last
     Outcome* outcome = nullptr;
     int idleTicks = 0;
+    int hiddenTicks = 0;
 };
 
 Run* currentRun; // the run of RunModal on this thread, null outside it
@@ -55,10 +60,16 @@ void EndIdleDialog(Run* run, HWND dialog) {
 void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) {
     Run* run = currentRun;
     HWND dialog = run ? TopDialog() : nullptr;
-    if (!dialog)
+    // A step that pumps messages itself holds back the next one until it returns, unless it
+    // opened a nested dialog.
+    if (!dialog || (!run->busy.empty() && run->busy.back() == dialog))
         return;
-    if (IsWindowVisible(dialog))
+    if (IsWindowVisible(dialog)) {
         run->outcome->shown = true;
+        run->hiddenTicks = 0;
+    } else if (++run->hiddenTicks < HIDDEN_TICKS_BEFORE_ACTING) {
+        return;
+    }
     if (run->nextStep == run->steps.size()) {
         EndIdleDialog(run, dialog);
         return;
@@ -67,7 +78,9 @@ void CALLBACK OnTick(HWND, UINT, UINT_PTR, DWORD) {
     Step step = run->steps[run->nextStep++];
     run->outcome->stepsRun++;
     run->idleTicks = 0;
+    run->busy.push_back(dialog);
     step(dialog);
+    run->busy.pop_back();
 }
 
 HWND Control(HWND dialog, int id) {

@@ -7,10 +7,11 @@
 //
 // RunModal calls `open` on this thread. While `open` runs its modal loop, a thread timer
 // runs the steps, one per tick, each on the innermost dialog ("#32770": dialog boxes and
-// message boxes) of this thread that is open at that tick. A step that opens a nested modal
-// dialog (a version button, a message box) does not return until that dialog ends; the
-// following steps meanwhile run on the nested dialog. Posted messages are handled before the
-// next tick, since the timer only fires on an empty queue.
+// message boxes) of this thread that is open at that tick, once that dialog is visible. A step that
+// opens a nested modal dialog (a version button, a message box) does not return until that dialog
+// ends; the following steps meanwhile run on the nested dialog. A step that pumps messages itself
+// keeps the next step waiting until it returns. Posted messages are handled before the next tick,
+// since the timer only fires on an empty queue.
 //
 // A dialog that ends during WM_INITDIALOG is never shown and runs no step. When the steps run
 // out and a dialog is still open, the driver waits a few ticks and then ends it with

@@ -237,6 +237,7 @@ TEST_P(ParamsDialog, ChannelRowFollowsTheGestures) {
         auto outcome = Run(module, steps);
         standin::SetExperimentRunning(0);
         EXPECT_EQ(0, outcome.result);
+        EXPECT_TRUE(outcome.shown);
         EXPECT_FALSE(outcome.forcedEnd);
         EXPECT_EQ(c.states, states);
         EXPECT_EQ(c.number, number);

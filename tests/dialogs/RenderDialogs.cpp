@@ -1,0 +1,102 @@
+// Not a test: scripts/render-dialogs runs this (disabled) case on a real X display to take
+// pictures of "DEV_SEL" and of both parameter dialogs as a user meets them: creating an output
+// module opens the hardware selection, message 103 opens the parameter dialog of a module of 3
+// channels. For each picture the dialog's screen rectangle goes to "ready" in
+// $PEMO_RENDER_DIR ("<name> <geometry>"); the dialog stays until the script has removed
+// "ready" and written "done".
+#include "device/BoardTable.h"
+#include "host/HostBinding.h"
+#include "host/PluginEntry.h"
+#include "sim/host/StandInHost.h"
+#include "tests/common/ModalDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string folder;
+
+void PumpFor(DWORD milliseconds) {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        standin::PumpMessages();
+        Sleep(20);
+    }
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Shows the dialog until the script has taken its picture.
+modal::Step Picture(const char* name) {
+    return [name](HWND dialog) {
+        SetForegroundWindow(dialog);
+        RedrawWindow(dialog, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        PumpFor(1000);
+        RECT frame;
+        GetWindowRect(dialog, &frame);
+        const std::string ready = folder + "/ready", done = folder + "/done";
+        FILE* file = std::fopen((ready + ".part").c_str(), "w");
+        if (!file)
+            return;
+        std::fprintf(file, "%s %ldx%ld+%ld+%ld\n", name, frame.right - frame.left,
+                     frame.bottom - frame.top, frame.left, frame.top);
+        std::fclose(file);
+        MoveFileA((ready + ".part").c_str(), ready.c_str());
+        for (int waited = 0; waited < 600 && !Exists(done); ++waited)
+            PumpFor(100);
+        DeleteFileA(done.c_str());
+    };
+}
+
+modal::Step Press(int id) {
+    return [id](HWND dialog) { modal::Click(dialog, id); };
+}
+
+} // namespace
+
+TEST(DISABLED_RenderDialogs, ShowForPictures) {
+    const char* dir = std::getenv("PEMO_RENDER_DIR");
+    ASSERT_NE(dir, nullptr);
+    folder = dir;
+    SetPluginInstance(GetModuleHandleA(nullptr));
+    ASSERT_TRUE(standin::HostStart());
+    standin::AttachPluginEntries(SetupPemoDLL, FinishPemoDLL, WEP);
+    ASSERT_EQ(standin::CallSetup(), 1);
+    BoardEntry boardsAtSetup[BOARD_SLOTS];
+    std::memcpy(boardsAtSetup, BoardTable, sizeof BoardTable);
+    std::memset(BoardTable, 0, sizeof BoardTable);
+    BoardTable[2] = BoardEntry{1, 0xD000, 16, 0x1F, {}, {}};
+    BoardTable[5] = BoardEntry{1, 0xE800, 32, 0x3, {}, {1, 0, 0, 0}};
+    PumpFor(500);
+
+    const standin::RegisteredClass* output = standin::FindClass("Lumo-P31 OUT");
+    const standin::RegisteredClass* input = standin::FindClass("Lumo-P31 IN");
+    ASSERT_TRUE(output && input);
+    ModuleRecord* outModule = standin::NewModule(*output, 3, 0);
+    ModuleRecord* inModule = standin::NewModule(*input, 0, 3);
+
+    auto create = [](ModuleRecord* module, std::vector<modal::Step> steps) {
+        return modal::RunModal([module] { return standin::SendModuleMessage(module, 101); }, steps);
+    };
+    auto open = [](ModuleRecord* module, std::vector<modal::Step> steps) {
+        return modal::RunModal([module] { return standin::SendModuleMessage(module, 103); }, steps);
+    };
+    create(outModule, {Picture("dev-sel"), Press(IDOK)});
+    open(outModule, {Picture("params-out"), Press(IDCANCEL)});
+    create(inModule, {Press(IDOK)});
+    open(inModule, {Picture("params-in"), Press(IDCANCEL)});
+
+    standin::SendModuleMessage(outModule, 102);
+    standin::SendModuleMessage(inModule, 102);
+    std::memcpy(BoardTable, boardsAtSetup, sizeof BoardTable);
+    standin::CallFinish();
+    standin::HostStop();
+}
