@@ -67,8 +67,24 @@ WORD ChannelButtonState(uint32_t channel) {
     return channel == selectedChannel ? CHANNEL_SELECTED : CHANNEL_IN_USE;
 }
 
+// Reads an edit's text into a field of `size` bytes. An edit that counts its limit in
+// characters may hold more than the field takes; a double-byte character that the cut splits
+// is left out whole, so that no lone lead byte ends the field.
+void ReadFieldText(HWND dialog, int id, char* field, int size) {
+    GetDlgItemTextA(dialog, id, field, size);
+    for (int i = 0; field[i]; i++) {
+        if (!IsDBCSLeadByte(static_cast<BYTE>(field[i])))
+            continue;
+        if (!field[i + 1]) {
+            field[i] = '\0';
+            break;
+        }
+        i++;
+    }
+}
+
 void StoreChannelName(HWND dialog, uint32_t channel) {
-    GetDlgItemTextA(dialog, IDC_CHANNEL_NAME, ChannelNameSlot(channel), CHANNEL_NAME_LIMIT + 1);
+    ReadFieldText(dialog, IDC_CHANNEL_NAME, ChannelNameSlot(channel), CHANNEL_NAME_LIMIT + 1);
 }
 
 void ShowChannel(HWND dialog, uint32_t channel) {
@@ -194,9 +210,8 @@ void FreeWorkingParams() {
 
 void StoreAndClose(const ParamsVariant& variant, HWND dialog, ModuleRecord* module) {
     StoreChannelName(dialog, selectedChannel);
-    GetDlgItemTextA(dialog, IDC_MODULE_NAME, module->moduleName, MODULE_NAME_LIMIT + 1);
-    GetDlgItemTextA(dialog, IDC_MODULE_DESCRIPTION, module->moduleDescription,
-                    DESCRIPTION_LIMIT + 1);
+    ReadFieldText(dialog, IDC_MODULE_NAME, module->moduleName, MODULE_NAME_LIMIT + 1);
+    ReadFieldText(dialog, IDC_MODULE_DESCRIPTION, module->moduleDescription, DESCRIPTION_LIMIT + 1);
     uint8_t* params = ModuleParams(module);
     // An experiment may have started or stopped meanwhile: its value stays the module's own.
     std::memcpy(workingParams + variant.runValueOffset, params + variant.runValueOffset,

@@ -273,6 +273,8 @@ TEST_P(ParamsDialog, ChannelNamesReachTheModuleOnOk) {
         // The edit may take more (Wine counts its limit in characters): 20 bytes are stored.
         {"a longer name is stored as its first 20 bytes", 1,
          {TypeName("0123456789abcdefghijKLM")}, NamesWith({"0123456789abcdefghij"}), nullptr, 1},
+        {"a double-byte character that does not fit is left out", 1,
+         {TypeName("0123456789abcdefghi名")}, NamesWith({"0123456789abcdefghi"}), nullptr, 1},
         {"less stores the name, the removed channel keeps it", 3,
          {Press(2), TypeName("x"), Less()}, NamesWith({"ch0", "ch1", "x"}), "ch1", 2},
         {"1031 right after typing copies to the channels in use", 3,
@@ -440,6 +442,15 @@ TEST_P(ParamsDialog, OkStoresModuleNameAndDescriptionWithinTheirFields) {
     EXPECT_STREQ("ﾓｼﾞｭｰﾙ名ABCD", module->moduleName); // 12 bytes
     EXPECT_EQ(forty, module->moduleDescription);      // 40 bytes
     EXPECT_EQ('\0', module->moduleDescription[40]);
+
+    outcome = Run(module, {[&](HWND d) {
+                               modal::Type(d, IDC_MODULE_NAME, "0123456789a名");
+                               modal::Type(d, IDC_MODULE_DESCRIPTION, forty.substr(0, 39) + "説");
+                           },
+                           [](HWND d) { modal::Click(d, IDOK); }});
+    EXPECT_EQ(1, outcome.result);
+    EXPECT_STREQ("0123456789a", module->moduleName); // not half of the last character
+    EXPECT_EQ(forty.substr(0, 39), module->moduleDescription);
 }
 
 // An experiment that starts while the dialog is open makes the output module's byte buffer;
