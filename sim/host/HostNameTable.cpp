@@ -40,14 +40,6 @@ void PutWord(const char* name, uint32_t value) {
         std::memcpy(slot, &value, sizeof value);
 }
 
-std::string ProgramFolder() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    const size_t slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
-}
-
 // What a reader of the slots finds: plausible settings of a Japanese installation.
 void FillSlots() {
     PutWord("&hwndDesk", HandleToAddr32(MainWindow()));
@@ -138,6 +130,14 @@ LRESULT AnswerNameQuery(bool service, const char* name) {
 
 const std::vector<NameQuery>& NameQueries() {
     return queries;
+}
+
+std::string ProgramFolder() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    const size_t slash = folder.find_last_of("\\/");
+    return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
 }
 
 } // namespace standin

@@ -212,6 +212,8 @@ const std::vector<std::string>& Complaints();
 
 // Code page 932 text (what the plug-in hands over) as UTF-8 for a terminal.
 std::string Cp932ToUtf8(const std::string& text);
+// The folder of the running program: the plug-in and the simulated driver lie beside it.
+std::string ProgramFolder();
 
 // ---- Host memory ------------------------------------------------------------------------------
 

@@ -4,18 +4,6 @@
 
 #include <cstdio>
 
-namespace {
-
-std::string ProgramFolder() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    const size_t slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
-}
-
-} // namespace
-
 std::string OptionValue(const DemoArgs& args, const char* option, const std::string& fallback) {
     for (size_t i = 0; i + 1 < args.size(); ++i)
         if (args[i] == option)
@@ -31,7 +19,7 @@ bool HasFlag(const DemoArgs& args, const char* flag) {
 }
 
 std::string PluginPath(const DemoArgs& args) {
-    return OptionValue(args, "--plugin", ProgramFolder() + "\\Pemo_ux1.dll");
+    return OptionValue(args, "--plugin", standin::ProgramFolder() + "\\Pemo_ux1.dll");
 }
 
 bool StartHostWithPlugin(const DemoArgs& args) {
