@@ -18,18 +18,10 @@ protected:
         standin::SetMilliSecondsPerSample(milliseconds);
         ModuleRecord* module = RestoredModule(INPUT_CLASS, 2, 3, 0, channels);
         module->processEnable = 1;
-        EXPECT_TRUE(standin::StartExperiment({module}));
+        StartRun(module);
         standin::SetExperimentStartTicks(start);
         fakeTicks = start;
-        started = module;
-        Sim().ClearLog();
-        standin::ClearRecords();
         return module;
-    }
-    void TearDown() override {
-        if (started)
-            standin::StopExperimentRun({started});
-        ModuleTest::TearDown();
     }
     // One call of the process function at tick `tick`.
     void ProcessAt(ModuleRecord* module, uint32_t tick) {
@@ -37,7 +29,6 @@ protected:
         EXPECT_EQ(standin::RunProcess(module), 1);
     }
     size_t Released() const { return standin::ReleasedOutputBlocks().size(); }
-    ModuleRecord* started = nullptr;
 };
 
 TEST_F(InputProcessing, EachChannelTakesItsOwnBitOfThePort) {

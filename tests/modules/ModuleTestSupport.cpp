@@ -63,11 +63,21 @@ void ModuleTest::SetUp() {
 }
 
 void ModuleTest::TearDown() {
+    if (started)
+        standin::StopExperimentRun({started});
     ReadTickCount = GetTickCount;
     for (const std::string& complaint : standin::Complaints())
         ADD_FAILURE() << "host complaint: " << complaint;
     standin::CallFinish();
     standin::HostStop();
+}
+
+ModuleRecord* ModuleTest::StartRun(ModuleRecord* module) {
+    EXPECT_TRUE(standin::StartExperiment({module}));
+    started = module;
+    sim.ClearLog();
+    standin::ClearRecords();
+    return module;
 }
 
 void ModuleTest::UseRealClock() {

@@ -34,6 +34,11 @@ protected:
     virtual std::string DriverSetup() const { return "board 2\n"; }
     // Pacing by the real GetTickCount instead of fakeTicks.
     void UseRealClock();
+    // Starts an experiment with the module (message 106), then clears the logs; the run is
+    // stopped (message 107) at tear-down.
+    ModuleRecord* StartRun(ModuleRecord* module);
+
+    ModuleRecord* started = nullptr; // the module of StartRun
 };
 
 // Writes slot and port into the module's parameter block, at its class's places.

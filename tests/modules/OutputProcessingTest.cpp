@@ -14,19 +14,8 @@ protected:
     // A started output module on slot 2, port 3 with `channels` input channels.
     ModuleRecord* Started(uint32_t channels, uint32_t blockSize) {
         standin::SetBlockSize(blockSize);
-        ModuleRecord* module = RestoredModule(OUTPUT_CLASS, 2, 3, channels, 0);
-        EXPECT_TRUE(standin::StartExperiment({module}));
-        started = module;
-        Sim().ClearLog();
-        standin::ClearRecords();
-        return module;
+        return StartRun(RestoredModule(OUTPUT_CLASS, 2, 3, channels, 0));
     }
-    void TearDown() override {
-        if (started)
-            standin::StopExperimentRun({started});
-        ModuleTest::TearDown();
-    }
-    ModuleRecord* started = nullptr;
 };
 
 using Bytes = std::vector<int>;
