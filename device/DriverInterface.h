@@ -34,4 +34,18 @@ typedef int32_t(LUMO_CALL* Lumo31aOutPortFn)(uint32_t slot, uint32_t port, uint3
 typedef int32_t(LUMO_CALL* Lumo31aGetLastErrorFn)(uint32_t slot);
 typedef int32_t(LUMO_CALL* Lumo31aGetSwitchValueFn)(uint32_t slot, uint32_t* value);
 
+// The eight entries, in the order in which the plug-in resolves them. The plug-in's binding,
+// the simulated driver's enumeration of its entries and its builds that each lack one entry
+// (sim/CMakeLists.txt reads the names from these lines) all take them from here.
+// X(entry name, stem of its enumerator, function type)
+#define LUMO_DRIVER_ENTRIES(X)                                                                     \
+    X(Lumo31aGetVersion, GET_VERSION, Lumo31aGetVersionFn)                                         \
+    X(Lumo31aCreate, CREATE, Lumo31aCreateFn)                                                      \
+    X(Lumo31aClose, CLOSE, Lumo31aCloseFn)                                                         \
+    X(Lumo31aGetResource, GET_RESOURCE, Lumo31aGetResourceFn)                                      \
+    X(Lumo31aInPort, IN_PORT, Lumo31aInPortFn)                                                     \
+    X(Lumo31aOutPort, OUT_PORT, Lumo31aOutPortFn)                                                  \
+    X(Lumo31aGetLastError, GET_LAST_ERROR, Lumo31aGetLastErrorFn)                                  \
+    X(Lumo31aGetSwitchValue, GET_SWITCH_VALUE, Lumo31aGetSwitchValueFn)
+
 #define LUMO_DRIVER_FILE_NAME "lumo31a.dll"

@@ -4,44 +4,29 @@
 
 namespace {
 
-// The eight entries, in the order in which they are resolved.
-enum DriverEntry {
-    ENTRY_GET_VERSION,
-    ENTRY_CREATE,
-    ENTRY_CLOSE,
-    ENTRY_GET_RESOURCE,
-    ENTRY_IN_PORT,
-    ENTRY_OUT_PORT,
-    ENTRY_GET_LAST_ERROR,
-    ENTRY_GET_SWITCH_VALUE,
-    DRIVER_ENTRY_COUNT
+// The entries of the loaded library, one field per entry of the list.
+struct DriverEntries {
+#define LUMO_ENTRY_FIELD(name, stem, type) type name;
+    LUMO_DRIVER_ENTRIES(LUMO_ENTRY_FIELD)
+#undef LUMO_ENTRY_FIELD
 };
 
-const char* const driverEntryNames[DRIVER_ENTRY_COUNT] = {
-    "Lumo31aGetVersion", "Lumo31aCreate",  "Lumo31aClose",        "Lumo31aGetResource",
-    "Lumo31aInPort",     "Lumo31aOutPort", "Lumo31aGetLastError", "Lumo31aGetSwitchValue",
-};
-
-HMODULE driverLibrary;                     // null while no library is loaded
-FARPROC driverEntries[DRIVER_ENTRY_COUNT]; // used only while driverLibrary is set
-
-template <typename Fn> Fn Entry(DriverEntry entry) {
-    return reinterpret_cast<Fn>(driverEntries[entry]);
-}
+HMODULE driverLibrary; // null while no library is loaded
+DriverEntries driver;  // used only while driverLibrary is set
 
 // The driver takes the slot as an unsigned 16-bit value, zero-extended.
 uint32_t DriverSlot(int slot) {
     return static_cast<uint16_t>(slot);
 }
 
-// True when every entry was found; stops at the first missing name.
+// True when every entry was found; stops at the first missing name, in the list's order.
 bool ResolveDriverEntries() {
-    for (int entry = 0; entry < DRIVER_ENTRY_COUNT; ++entry) {
-        const FARPROC address = GetProcAddress(driverLibrary, driverEntryNames[entry]);
-        if (!address)
-            return false;
-        driverEntries[entry] = address;
-    }
+#define LUMO_RESOLVE_ENTRY(name, stem, type)                                                       \
+    driver.name = reinterpret_cast<type>(GetProcAddress(driverLibrary, #name));                    \
+    if (!driver.name)                                                                              \
+        return false;
+    LUMO_DRIVER_ENTRIES(LUMO_RESOLVE_ENTRY)
+#undef LUMO_RESOLVE_ENTRY
     return true;
 }
 
@@ -76,43 +61,42 @@ bool IsDriverLibraryLoaded() {
 int DriverCreate(uint32_t* slot) {
     if (!driverLibrary)
         return 0;
-    return Entry<Lumo31aCreateFn>(ENTRY_CREATE)(slot);
+    return driver.Lumo31aCreate(slot);
 }
 
 int DriverClose(int slot) {
     if (!driverLibrary)
         return 0;
-    return Entry<Lumo31aCloseFn>(ENTRY_CLOSE)(DriverSlot(slot));
+    return driver.Lumo31aClose(DriverSlot(slot));
 }
 
 int DriverGetResource(int slot, DriverResourceRecord* record) {
     if (!driverLibrary)
         return 0;
-    return Entry<Lumo31aGetResourceFn>(ENTRY_GET_RESOURCE)(DriverSlot(slot), record);
+    return driver.Lumo31aGetResource(DriverSlot(slot), record);
 }
 
 int DriverInPort(int slot, int port, uint8_t* data) {
     if (!driverLibrary)
         return 0;
-    return Entry<Lumo31aInPortFn>(ENTRY_IN_PORT)(DriverSlot(slot), static_cast<uint32_t>(port),
-                                                 data);
+    return driver.Lumo31aInPort(DriverSlot(slot), static_cast<uint32_t>(port), data);
 }
 
 int DriverOutPort(int slot, int port, int data) {
     if (!driverLibrary)
         return 0;
-    return Entry<Lumo31aOutPortFn>(ENTRY_OUT_PORT)(DriverSlot(slot), static_cast<uint32_t>(port),
-                                                   static_cast<uint8_t>(data));
+    return driver.Lumo31aOutPort(DriverSlot(slot), static_cast<uint32_t>(port),
+                                 static_cast<uint8_t>(data));
 }
 
 int DriverGetLastError(int slot) {
     if (!driverLibrary)
         return -1;
-    return Entry<Lumo31aGetLastErrorFn>(ENTRY_GET_LAST_ERROR)(DriverSlot(slot));
+    return driver.Lumo31aGetLastError(DriverSlot(slot));
 }
 
 int DriverGetSwitchValue(int slot, uint32_t* value) {
     if (!driverLibrary)
         return 0;
-    return Entry<Lumo31aGetSwitchValueFn>(ENTRY_GET_SWITCH_VALUE)(DriverSlot(slot), value);
+    return driver.Lumo31aGetSwitchValue(DriverSlot(slot), value);
 }

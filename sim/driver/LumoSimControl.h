@@ -26,23 +26,22 @@ enum : int32_t {
 // What Lumo31aGetVersion returns: major version in the high byte.
 enum : int32_t { LUMO_SIM_VERSION = 0x0100 };
 
-// The driver entries, as logged.
+// The driver entries, as logged: LUMO_SIM_CREATE and so on, in the order of the list.
+// clang-format off
 enum LumoSimEntry : int32_t {
-    LUMO_SIM_GET_VERSION,
-    LUMO_SIM_CREATE,
-    LUMO_SIM_CLOSE,
-    LUMO_SIM_GET_RESOURCE,
-    LUMO_SIM_IN_PORT,
-    LUMO_SIM_OUT_PORT,
-    LUMO_SIM_GET_LAST_ERROR,
-    LUMO_SIM_GET_SWITCH_VALUE,
+#define LUMO_SIM_ENTRY(name, stem, type) LUMO_SIM_##stem,
+    LUMO_DRIVER_ENTRIES(LUMO_SIM_ENTRY)
+#undef LUMO_SIM_ENTRY
     LUMO_SIM_ENTRY_COUNT
 };
+// clang-format on
 
 inline const char* LumoSimEntryName(int32_t entry) {
     static const char* const names[LUMO_SIM_ENTRY_COUNT] = {
-        "Lumo31aGetVersion", "Lumo31aCreate",  "Lumo31aClose",        "Lumo31aGetResource",
-        "Lumo31aInPort",     "Lumo31aOutPort", "Lumo31aGetLastError", "Lumo31aGetSwitchValue"};
+#define LUMO_SIM_ENTRY_NAME(name, stem, type) #name,
+        LUMO_DRIVER_ENTRIES(LUMO_SIM_ENTRY_NAME)
+#undef LUMO_SIM_ENTRY_NAME
+    };
     return entry >= 0 && entry < LUMO_SIM_ENTRY_COUNT ? names[entry] : "?";
 }
 
