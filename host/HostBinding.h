@@ -29,13 +29,9 @@ struct HostBinding {
     HostServices services;
 
     // The plug-in's own variables, defined to the host, which keeps them current.
-    double fGlobalMilliSecondsPerSample; // milliseconds between two samples
-    uint32_t uiGlobalBlockSize;          // samples per data block
-    uint32_t bAnimation;                 // 1 while the host animates the flow chart
-    uint32_t bExperimentIsRunning;       // 1 while an experiment runs
-    uint32_t bExperimentIsPaused;        // 1 while the running experiment is paused
-    uint32_t dwExperimentStartTimeTicks; // GetTickCount at the start of the experiment
-    uint32_t BBoxModul;                  // defined to the host, never read
+#define PEMO_PLUGIN_VARIABLE_FIELD(name, field, type) type field;
+    PEMO_PLUGIN_VARIABLES(PEMO_PLUGIN_VARIABLE_FIELD)
+#undef PEMO_PLUGIN_VARIABLE_FIELD
 };
 
 extern HostBinding hostBinding;

@@ -1,5 +1,6 @@
-// The host's variables and services, in the order in which the plug-in resolves them by name.
-// One list serves the plug-in's binding and the stand-in host.
+// The host's variables and services, in the order in which the plug-in resolves them by name,
+// and the variables the plug-in defines to the host. Each list serves the plug-in's binding
+// and the stand-in host.
 #pragma once
 
 // X(name as the host spells it, field name, may the host answer 0)
@@ -170,6 +171,25 @@
     X("FillTimeBaseCombo", FillTimeBaseCombo, HostEntry)                                           \
     X("GetTimeBaseComboID", GetTimeBaseComboID, HostEntry)                                         \
     X("TimeBaseDialog", TimeBaseDialog, HostEntry)
+
+// The plug-in's own variables, in the order in which it defines them to the host, which
+// writes them at their width and keeps them current:
+//   fGlobalMilliSecondsPerSample  milliseconds between two samples
+//   uiGlobalBlockSize             samples per data block
+//   bAnimation                    1 while the host animates the flow chart
+//   bExperimentIsRunning          1 while an experiment runs
+//   bExperimentIsPaused           1 while the running experiment is paused
+//   dwExperimentStartTimeTicks    GetTickCount at the start of the experiment
+//   BBoxModul                     defined to the host, never read
+// X(name as the host spells it, field name, field type)
+#define PEMO_PLUGIN_VARIABLES(X)                                                                   \
+    X("fGlobalMilliSecondsPerSample", fGlobalMilliSecondsPerSample, double)                        \
+    X("uiGlobalBlockSize", uiGlobalBlockSize, uint32_t)                                            \
+    X("bAnimation", bAnimation, uint32_t)                                                          \
+    X("bExperimentIsRunning", bExperimentIsRunning, uint32_t)                                      \
+    X("bExperimentIsPaused", bExperimentIsPaused, uint32_t)                                        \
+    X("dwExperimentStartTimeTicks", dwExperimentStartTimeTicks, uint32_t)                          \
+    X("BBoxModul", BBoxModul, uint32_t)
 
 enum : int { HOST_VARIABLE_COUNT = 60, HOST_SERVICE_COUNT = 102 };
 

@@ -34,23 +34,11 @@ int ResolveHostServices() {
 }
 
 int DefinePluginVariables() {
-    struct Definition {
-        const char* name;
-        void* address;
-        uint32_t size;
-    };
     HostBinding& b = hostBinding;
-    const Definition definitions[] = {
-        {"fGlobalMilliSecondsPerSample", &b.fGlobalMilliSecondsPerSample, 8},
-        {"uiGlobalBlockSize", &b.uiGlobalBlockSize, 4},
-        {"bAnimation", &b.bAnimation, 4},
-        {"bExperimentIsRunning", &b.bExperimentIsRunning, 4},
-        {"bExperimentIsPaused", &b.bExperimentIsPaused, 4},
-        {"dwExperimentStartTimeTicks", &b.dwExperimentStartTimeTicks, 4},
-        {"BBoxModul", &b.BBoxModul, 4},
-    };
-    for (const Definition& d : definitions)
-        if (!b.services.DefineDllVariable(d.name, d.address, d.size))
-            return 0;
+#define PEMO_DEFINE_VARIABLE(name, field, type)                                                    \
+    if (!b.services.DefineDllVariable(name, &b.field, sizeof b.field))                             \
+        return 0;
+    PEMO_PLUGIN_VARIABLES(PEMO_DEFINE_VARIABLE)
+#undef PEMO_DEFINE_VARIABLE
     return 1;
 }

@@ -12,13 +12,9 @@ namespace {
 
 // The host's values of the plug-in's variables.
 struct ExperimentValues {
-    double milliSecondsPerSample = 0;
-    uint32_t blockSize = 0;
-    uint32_t animation = 0;
-    uint32_t running = 0;
-    uint32_t paused = 0;
-    uint32_t startTicks = 0;
-    uint32_t bBoxModul = 0;
+#define PEMO_HOST_VALUE(name, field, type) type field = 0;
+    PEMO_PLUGIN_VARIABLES(PEMO_HOST_VALUE)
+#undef PEMO_HOST_VALUE
     bool milliSecondsSet = false; // given by the user (or a test), so no default applies
     bool blockSizeSet = false;
 };
@@ -41,13 +37,9 @@ struct KnownVariable {
 };
 
 const KnownVariable knownVariables[] = {
-    {"fGlobalMilliSecondsPerSample", 8, &values.milliSecondsPerSample},
-    {"uiGlobalBlockSize", 4, &values.blockSize},
-    {"bAnimation", 4, &values.animation},
-    {"bExperimentIsRunning", 4, &values.running},
-    {"bExperimentIsPaused", 4, &values.paused},
-    {"dwExperimentStartTimeTicks", 4, &values.startTicks},
-    {"BBoxModul", 4, &values.bBoxModul},
+#define PEMO_KNOWN_VARIABLE(name, field, type) {name, sizeof(type), &values.field},
+    PEMO_PLUGIN_VARIABLES(PEMO_KNOWN_VARIABLE)
+#undef PEMO_KNOWN_VARIABLE
 };
 
 const KnownVariable* FindKnown(const char* name) {
@@ -57,12 +49,20 @@ const KnownVariable* FindKnown(const char* name) {
     return nullptr;
 }
 
-// Keeps the plug-in's copy current: writes the host's value at the defined address.
-void WriteThrough(const char* name) {
-    const KnownVariable* known = FindKnown(name);
+// Keeps the plug-in's copy of one variable current: writes the host's value at the defined
+// address.
+void WriteThrough(const KnownVariable& known) {
     for (const DefinedVariable& variable : defined)
-        if (known && variable.name == name && variable.size == known->size)
-            std::memcpy(variable.address, known->value, known->size);
+        if (variable.name == known.name && variable.size == known.size)
+            std::memcpy(variable.address, known.value, known.size);
+}
+
+// Sets the host's value of a variable and writes it through.
+template <typename T> void SetValue(T& field, T value) {
+    field = value;
+    for (const KnownVariable& known : knownVariables)
+        if (known.value == &field)
+            WriteThrough(known);
 }
 
 int32_t SendToAll(const std::vector<ModuleRecord*>& modules, uint32_t message) {
@@ -105,51 +105,45 @@ const std::vector<DefinedVariable>& DefinedVariables() {
 }
 
 void SetMilliSecondsPerSample(double ms) {
-    values.milliSecondsPerSample = ms;
+    SetValue(values.fGlobalMilliSecondsPerSample, ms);
     values.milliSecondsSet = true;
-    WriteThrough("fGlobalMilliSecondsPerSample");
 }
 
 void SetBlockSize(uint32_t samples) {
-    values.blockSize = samples;
+    SetValue(values.uiGlobalBlockSize, samples);
     values.blockSizeSet = true;
-    WriteThrough("uiGlobalBlockSize");
 }
 
 void SetAnimation(uint32_t on) {
-    values.animation = on;
-    WriteThrough("bAnimation");
+    SetValue(values.bAnimation, on);
 }
 
 void SetExperimentRunning(uint32_t on) {
-    values.running = on;
-    WriteThrough("bExperimentIsRunning");
+    SetValue(values.bExperimentIsRunning, on);
 }
 
 void SetExperimentPaused(uint32_t on) {
-    values.paused = on;
-    WriteThrough("bExperimentIsPaused");
+    SetValue(values.bExperimentIsPaused, on);
 }
 
 void SetExperimentStartTicks(uint32_t ticks) {
-    values.startTicks = ticks;
-    WriteThrough("dwExperimentStartTimeTicks");
+    SetValue(values.dwExperimentStartTimeTicks, ticks);
 }
 
 double MilliSecondsPerSample() {
-    return values.milliSecondsPerSample;
+    return values.fGlobalMilliSecondsPerSample;
 }
 
 uint32_t BlockSize() {
-    return values.blockSize;
+    return values.uiGlobalBlockSize;
 }
 
 bool ExperimentRunning() {
-    return values.running != 0;
+    return values.bExperimentIsRunning != 0;
 }
 
 uint32_t ExperimentStartTicks() {
-    return values.startTicks;
+    return values.dwExperimentStartTimeTicks;
 }
 
 bool StartExperiment(const std::vector<ModuleRecord*>& modules) {
@@ -158,9 +152,9 @@ bool StartExperiment(const std::vector<ModuleRecord*>& modules) {
     if (!values.blockSizeSet)
         SetBlockSize(defaultBlockSize);
     SetExperimentPaused(0);
-    if (!SendToAll(modules, 106)) {
+    if (!SendToAll(modules, MODMSG_EXPERIMENT_START)) {
         // One module cannot start: the run ends before it began, for every module.
-        SendToAll(modules, 107);
+        SendToAll(modules, MODMSG_EXPERIMENT_STOP);
         SetExperimentRunning(0);
         return false;
     }
@@ -171,7 +165,7 @@ bool StartExperiment(const std::vector<ModuleRecord*>& modules) {
 
 void StopExperimentRun(const std::vector<ModuleRecord*>& modules) {
     SetExperimentRunning(0);
-    SendToAll(modules, 107);
+    SendToAll(modules, MODMSG_EXPERIMENT_STOP);
 }
 
 int32_t RunProcess(ModuleRecord* module) {
@@ -222,7 +216,8 @@ int32_t PEMO_HOSTCALL DefineDllVariable(const char* name, void* address, uint32_
     }
     if (!replaced)
         defined.push_back(DefinedVariable{name, address, size});
-    WriteThrough(name);
+    if (known)
+        WriteThrough(*known);
     return 1;
 }
 
@@ -246,5 +241,7 @@ int32_t PEMO_HOSTCALL ShowWarning(const char* title, const char* text) {
 }
 
 } // namespace service
+
+PEMO_CHECK_SERVICE_SHAPES()
 
 } // namespace standin
