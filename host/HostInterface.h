@@ -47,6 +47,29 @@ typedef int32_t(PEMO_HOSTCALL* ModuleMessageHandler)(ModuleRecord* module, uint3
 typedef int32_t(PEMO_HOSTCALL* ModuleProcessFunction)(ModuleRecord* module);
 typedef void(PEMO_HOSTCALL* MenuEntryHandler)(void);
 
+// Module messages: the host's codes, the second argument of a ModuleMessageHandler. The plug-in
+// knows the role of those it acts on; the others it only answers as the host expects, and
+// their names keep the number.
+enum : uint32_t {
+    MODMSG_NOTIFY_1 = 1,            // answered 1
+    MODMSG_CREATE = 101,            // the user places a new module
+    MODMSG_DELETE = 102,            // the module is removed
+    MODMSG_PARAMETER_DIALOG = 103,  // the user opens the module's parameters
+    MODMSG_NOTIFY_104 = 104,        // answered 1
+    MODMSG_RESTORE = 105,           // the module comes back with a stored flow chart
+    MODMSG_EXPERIMENT_START = 106,  // an experiment starts
+    MODMSG_EXPERIMENT_STOP = 107,   // the experiment ends
+    MODMSG_QUERY_117 = 117,         // the input class answers 0
+    MODMSG_QUERY_118 = 118,         // the input class answers 1
+    MODMSG_QUERY_119 = 119,         // the input class answers 0
+    MODMSG_QUERY_120 = 120,         // the input class answers 0
+    MODMSG_QUERY_121 = 121,         // the input class answers 0
+    MODMSG_QUERY_122 = 122,         // the input class answers 0
+    MODMSG_CLEAR_EXTRA_BLOCK = 123, // input class: the first word of the extra block to 0
+    MODMSG_CLASS_INFO = 124,        // input class: messageData is a ClassInfoRequest
+    MODMSG_NOTIFY_201 = 201,        // answered 1
+};
+
 // Host services that the plug-in calls. Files are source file names, lines their line numbers.
 typedef void*(PEMO_HOSTCALL* NewMemAllocFn)(uint32_t size, const char* file, int32_t line);
 typedef int32_t(PEMO_HOSTCALL* NewDoMemFreeFn)(void* block, const char* file, int32_t line);

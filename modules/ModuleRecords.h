@@ -96,7 +96,7 @@ struct InExtraBlock {
     uint8_t reserved4[516];
 };
 
-// Passed by message 124 to the input class.
+// Passed by MODMSG_CLASS_INFO (124) to the input class.
 struct ClassInfoRequest {
     Addr32 instance;
     uint32_t requestKind;

@@ -82,9 +82,15 @@ int32_t OnExperimentStop(ModuleRecord* module, uint32_t, uint32_t) {
 }
 
 const ModuleMessageEntry outputMessageTable[] = {
-    {1, OnAcknowledge},       {101, OnCreate},         {102, OnDelete},
-    {103, OnParameterDialog}, {104, OnAcknowledge},    {105, OnRestore},
-    {106, OnExperimentStart}, {107, OnExperimentStop}, {201, OnAcknowledge},
+    {MODMSG_NOTIFY_1, OnAcknowledge},
+    {MODMSG_CREATE, OnCreate},
+    {MODMSG_DELETE, OnDelete},
+    {MODMSG_PARAMETER_DIALOG, OnParameterDialog},
+    {MODMSG_NOTIFY_104, OnAcknowledge},
+    {MODMSG_RESTORE, OnRestore},
+    {MODMSG_EXPERIMENT_START, OnExperimentStart},
+    {MODMSG_EXPERIMENT_STOP, OnExperimentStop},
+    {MODMSG_NOTIFY_201, OnAcknowledge},
 };
 
 } // namespace

@@ -13,7 +13,7 @@
 
 namespace {
 
-// What message 124 asks about, and the string id of the class's data-input label.
+// What MODMSG_CLASS_INFO asks about, and the string id of the class's data-input label.
 enum : uint32_t { CLASS_INFO_KIND = 13, DATA_INPUT_LABEL_ID = 3957 };
 
 InParams* ParamsOf(ModuleRecord* module) {
@@ -84,11 +84,23 @@ int32_t OnClassInfoRequest(ModuleRecord*, uint32_t, uint32_t messageData) {
 }
 
 const ModuleMessageEntry inputMessageTable[] = {
-    {1, OnAcknowledge},   {101, OnCreate},      {102, OnDelete},          {103, OnParameterDialog},
-    {104, OnAcknowledge}, {105, OnRestore},     {106, OnExperimentStart}, {107, OnAcknowledge},
-    {117, OnDecline},     {118, OnAcknowledge}, {119, OnDecline},         {120, OnDecline},
-    {121, OnDecline},     {122, OnDecline},     {123, OnClearExtraBlock}, {124, OnClassInfoRequest},
-    {201, OnAcknowledge},
+    {MODMSG_NOTIFY_1, OnAcknowledge},
+    {MODMSG_CREATE, OnCreate},
+    {MODMSG_DELETE, OnDelete},
+    {MODMSG_PARAMETER_DIALOG, OnParameterDialog},
+    {MODMSG_NOTIFY_104, OnAcknowledge},
+    {MODMSG_RESTORE, OnRestore},
+    {MODMSG_EXPERIMENT_START, OnExperimentStart},
+    {MODMSG_EXPERIMENT_STOP, OnAcknowledge},
+    {MODMSG_QUERY_117, OnDecline},
+    {MODMSG_QUERY_118, OnAcknowledge},
+    {MODMSG_QUERY_119, OnDecline},
+    {MODMSG_QUERY_120, OnDecline},
+    {MODMSG_QUERY_121, OnDecline},
+    {MODMSG_QUERY_122, OnDecline},
+    {MODMSG_CLEAR_EXTRA_BLOCK, OnClearExtraBlock},
+    {MODMSG_CLASS_INFO, OnClassInfoRequest},
+    {MODMSG_NOTIFY_201, OnAcknowledge},
 };
 
 } // namespace

@@ -268,4 +268,6 @@ int32_t PEMO_HOSTCALL NewReleaseOutputBlock(OutputChannelRecord* channel, const 
 
 } // namespace service
 
+PEMO_CHECK_SERVICE_SHAPES()
+
 } // namespace standin

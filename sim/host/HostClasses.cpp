@@ -78,4 +78,6 @@ int32_t PEMO_HOSTCALL RegisterModuleClass(ModuleClassRecord* record) {
 
 } // namespace service
 
+PEMO_CHECK_SERVICE_SHAPES()
+
 } // namespace standin

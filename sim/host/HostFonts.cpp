@@ -54,4 +54,6 @@ int32_t PEMO_HOSTCALL DeleteStackedObject(HGDIOBJ object) {
 
 } // namespace service
 
+PEMO_CHECK_SERVICE_SHAPES()
+
 } // namespace standin

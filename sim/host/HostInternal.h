@@ -7,6 +7,7 @@
 
 #include <mutex>
 #include <string>
+#include <type_traits>
 
 namespace standin {
 
@@ -37,30 +38,28 @@ void ClearBlockRecords();
 void ClearExperimentRecords();
 void ClearHelpRecords();
 
-// ---- Services handed to the plug-in, with the shapes of host/HostInterface.h ----------------
+// ---- Services handed to the plug-in ----------------------------------------------------------
+
+// Every service of host/HostNames.h is declared here from its entry: a function of exactly the
+// list's type for each service the plug-in calls, and an empty mark for those it never calls,
+// which answer as unprovided.
+struct UnprovidedService {};
+template <typename Type>
+using ServiceDeclaration = std::conditional_t<std::is_same<Type, HostEntry>::value,
+                                              const UnprovidedService, std::remove_pointer_t<Type>>;
 
 namespace service {
-void* PEMO_HOSTCALL NewMemAlloc(uint32_t size, const char* file, int32_t line);
-int32_t PEMO_HOSTCALL NewDoMemFree(void* block, const char* file, int32_t line);
-int32_t PEMO_HOSTCALL DefineDllModule(void);
-int32_t PEMO_HOSTCALL DefineDllVariable(const char* name, void* address, uint32_t size);
-int32_t PEMO_HOSTCALL RegisterModuleClass(ModuleClassRecord* record);
-int32_t PEMO_HOSTCALL PerformDefaultAction(ModuleRecord* module, uint32_t message,
-                                           uint32_t messageParam, uint32_t messageData);
-int32_t PEMO_HOSTCALL NewReleaseOutputBlock(OutputChannelRecord* channel, const char* file,
-                                            int32_t line);
-DataBlock* PEMO_HOSTCALL GetCurrentOutputBlock(OutputChannelRecord* channel);
-DataBlock* PEMO_HOSTCALL GetInputBlock(ModuleRecord* module, uint32_t channel);
-int32_t PEMO_HOSTCALL NewReleaseInputBlock(ModuleRecord* module, uint32_t channel, const char* file,
-                                           int32_t line);
-int32_t PEMO_HOSTCALL ChangeModuleSize(ModuleRecord* module, uint32_t inputCount,
-                                       uint32_t outputCount);
-int32_t PEMO_HOSTCALL ShowWarning(const char* title, const char* text);
-int32_t PEMO_HOSTCALL StopExperiment(void);
-HFONT PEMO_HOSTCALL CreateStackedFontIndirect(const LOGFONTA* font);
-int32_t PEMO_HOSTCALL DeleteStackedObject(HGDIOBJ object);
-int32_t PEMO_HOSTCALL RegisterMenuEntry(uint32_t commandId, MenuEntryHandler handler);
+#define PEMO_DECLARE_SERVICE(name, field, type) ServiceDeclaration<type> field;
+PEMO_HOST_SERVICES(PEMO_DECLARE_SERVICE)
+#undef PEMO_DECLARE_SERVICE
 } // namespace service
+
+// Placed after the service definitions of a file: a definition there whose parameters differ
+// from the list's type is an overload of the declaration above, so that its name no longer
+// designates one function, and this does not compile.
+#define PEMO_SERVICE_SHAPE(name, field, type)                                                      \
+    static_assert(std::is_same<decltype(&service::field), ServiceDeclaration<type>*>::value, name);
+#define PEMO_CHECK_SERVICE_SHAPES() PEMO_HOST_SERVICES(PEMO_SERVICE_SHAPE)
 
 // The entry answered for service i of hostServiceNames (HostServices.cpp).
 void* ServiceEntry(int index);

@@ -150,4 +150,6 @@ int32_t PEMO_HOSTCALL NewDoMemFree(void* block, const char* file, int32_t line) 
 
 } // namespace service
 
+PEMO_CHECK_SERVICE_SHAPES()
+
 } // namespace standin

@@ -9,7 +9,7 @@ namespace standin {
 
 namespace {
 
-enum : uint32_t { OUTPUT_CHANNEL_RECORDS = 16, CHANNEL_STATES = 8, MESSAGE_DIALOG = 103 };
+enum : uint32_t { OUTPUT_CHANNEL_RECORDS = 16, CHANNEL_STATES = 8 };
 
 const char moduleWindowClass[] = "PemoStandInModule";
 
@@ -69,7 +69,7 @@ LRESULT CALLBACK ModuleWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_LBUTTONDBLCLK: {
         auto* record = reinterpret_cast<ModuleRecord*>(GetWindowLongPtrA(window, GWLP_USERDATA));
         if (record)
-            SendModuleMessage(record, MESSAGE_DIALOG);
+            SendModuleMessage(record, MODMSG_PARAMETER_DIALOG);
         return 0;
     }
     }
@@ -243,7 +243,7 @@ int32_t SendModuleMessage(ModuleRecord* record, uint32_t message, uint32_t param
     if (!moduleClass || !moduleClass->handler)
         return 0;
     // The parameter dialog finds its module through the current-module pointer.
-    if (message == MESSAGE_DIALOG)
+    if (message == MODMSG_PARAMETER_DIALOG)
         SetCurrentModule(record);
     return moduleClass->handler(record, message, param, data);
 }
@@ -303,5 +303,7 @@ int32_t PEMO_HOSTCALL PerformDefaultAction(ModuleRecord* record, uint32_t messag
 }
 
 } // namespace service
+
+PEMO_CHECK_SERVICE_SHAPES()
 
 } // namespace standin

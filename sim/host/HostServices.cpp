@@ -3,7 +3,6 @@
 // one is seen at once and by name.
 #include "sim/host/HostInternal.h"
 
-#include <cstring>
 #include <utility>
 
 namespace standin {
@@ -21,38 +20,21 @@ void FillUnprovided(void** entries, std::integer_sequence<int, indices...>) {
     ((entries[indices] = reinterpret_cast<void*>(&Unprovided<indices>)), ...);
 }
 
-struct RealService {
-    const char* name;
-    void* entry;
-};
-
-const RealService realServices[] = {
-    {"NewMemAlloc", reinterpret_cast<void*>(&service::NewMemAlloc)},
-    {"NewDoMemFree", reinterpret_cast<void*>(&service::NewDoMemFree)},
-    {"DefineDllModule", reinterpret_cast<void*>(&service::DefineDllModule)},
-    {"DefineDllVariable", reinterpret_cast<void*>(&service::DefineDllVariable)},
-    {"RegisterModuleClass", reinterpret_cast<void*>(&service::RegisterModuleClass)},
-    {"PerformDefaultAction", reinterpret_cast<void*>(&service::PerformDefaultAction)},
-    {"NewReleaseOutputBlock", reinterpret_cast<void*>(&service::NewReleaseOutputBlock)},
-    {"GetCurrentOutputBlock", reinterpret_cast<void*>(&service::GetCurrentOutputBlock)},
-    {"GetInputBlock", reinterpret_cast<void*>(&service::GetInputBlock)},
-    {"NewReleaseInputBlock", reinterpret_cast<void*>(&service::NewReleaseInputBlock)},
-    {"ChangeModuleSize", reinterpret_cast<void*>(&service::ChangeModuleSize)},
-    {"ShowWarning", reinterpret_cast<void*>(&service::ShowWarning)},
-    {"StopExperiment", reinterpret_cast<void*>(&service::StopExperiment)},
-    {"CreateStackedFontIndirect", reinterpret_cast<void*>(&service::CreateStackedFontIndirect)},
-    {"DeleteStackedObject", reinterpret_cast<void*>(&service::DeleteStackedObject)},
-    {"RegisterMenuEntry", reinterpret_cast<void*>(&service::RegisterMenuEntry)},
-};
+// A service the plug-in calls answers with the stand-in host's function of the list's type
+// (declared in HostInternal.h); the others stay unprovided.
+template <typename Function> void Provide(void*& entry, Function* function) {
+    entry = reinterpret_cast<void*>(function);
+}
+void Provide(void*&, const UnprovidedService*) {}
 
 struct ServiceTable {
     void* entries[HOST_SERVICE_COUNT];
     ServiceTable() {
         FillUnprovided(entries, std::make_integer_sequence<int, HOST_SERVICE_COUNT>());
-        for (const RealService& real : realServices)
-            for (int i = 0; i < HOST_SERVICE_COUNT; ++i)
-                if (std::strcmp(hostServiceNames[i], real.name) == 0)
-                    entries[i] = real.entry;
+        int index = 0;
+#define PEMO_PROVIDE_SERVICE(name, field, type) Provide(entries[index++], &service::field);
+        PEMO_HOST_SERVICES(PEMO_PROVIDE_SERVICE)
+#undef PEMO_PROVIDE_SERVICE
     }
 };
 

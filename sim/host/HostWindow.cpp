@@ -224,4 +224,6 @@ int32_t PEMO_HOSTCALL RegisterMenuEntry(uint32_t commandId, MenuEntryHandler han
 
 } // namespace service
 
+PEMO_CHECK_SERVICE_SHAPES()
+
 } // namespace standin

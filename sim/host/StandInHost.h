@@ -137,8 +137,8 @@ int FontsAlive();   // created and not yet deleted through DeleteStackedObject
 ModuleRecord* NewModule(const RegisteredClass& moduleClass, uint32_t inputs = 0,
                         uint32_t outputs = 0);
 void DeleteModuleRecord(ModuleRecord* module); // frees the host's memory; sends nothing
-// Sends a module message to the module's class handler. For 103 the current-module pointer
-// designates the module while the handler runs.
+// Sends a module message to the module's class handler. For MODMSG_PARAMETER_DIALOG the
+// current-module pointer designates the module while the handler runs.
 int32_t SendModuleMessage(ModuleRecord* module, uint32_t message, uint32_t param = 0,
                           uint32_t data = 0);
 void SetCurrentModule(ModuleRecord* module);
@@ -182,8 +182,8 @@ void SetOutputBlocksAvailable(bool available);
 // released block is queued there too.
 void Connect(ModuleRecord* from, uint32_t outChannel, ModuleRecord* to, uint32_t inChannel);
 
-// Starts an experiment: sends 106 to each module given, sets the running flag and the start
-// tick. Stop sends 107 and clears the flag.
+// Starts an experiment: sends MODMSG_EXPERIMENT_START to each module given, sets the running
+// flag and the start tick. Stop sends MODMSG_EXPERIMENT_STOP and clears the flag.
 bool StartExperiment(const std::vector<ModuleRecord*>& modules);
 void StopExperimentRun(const std::vector<ModuleRecord*>& modules);
 int32_t RunProcess(ModuleRecord* module); // calls the class's process function once

@@ -3,6 +3,7 @@
 // hardware selection dialog when placing a new output and a new input module: each listed
 // board with its I/O port address, length, switch value and free ports. The dialog is read
 // and cancelled by a timer, so no module is created.
+#include "res/ResourceIds.h"
 #include "sim/driver/LumoSimControl.h"
 #include "sim/host/StandInHost.h"
 #include "sim/host/demo/DemoCommands.h"
@@ -11,15 +12,6 @@
 #include <cstring>
 
 namespace {
-
-// Control ids of the "DEV_SEL" dialog.
-enum : int {
-    ID_BOARD_LIST = 103,
-    ID_ADDRESS = 1001,
-    ID_LENGTH = 1002,
-    ID_SWITCH = 1003,
-    ID_PORTS = 1012
-};
 
 // ---- Driver side ------------------------------------------------------------------------------
 
@@ -117,17 +109,20 @@ std::vector<std::string> Items(HWND dialog, int id, UINT countMessage, UINT text
 
 // Shows each listed board as a click on it would, prints its fields, then cancels.
 void ReadAndCancel(HWND dialog) {
-    const std::vector<std::string> boards = Items(dialog, ID_BOARD_LIST, LB_GETCOUNT, LB_GETTEXT);
-    HWND list = GetDlgItem(dialog, ID_BOARD_LIST);
+    const std::vector<std::string> boards = Items(dialog, IDC_DEVSEL_LIST, LB_GETCOUNT, LB_GETTEXT);
+    HWND list = GetDlgItem(dialog, IDC_DEVSEL_LIST);
     for (size_t i = 0; i < boards.size(); ++i) {
         SendMessageA(list, LB_SETCURSEL, i, 0);
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(ID_BOARD_LIST, LBN_SELCHANGE),
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_DEVSEL_LIST, LBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(list));
         std::printf("    %s\n", Utf8(boards[i]).c_str());
-        std::printf("      I/O Port Address  %s\n", Utf8(DialogText(dialog, ID_ADDRESS)).c_str());
-        std::printf("      I/O Port Length   %s\n", Utf8(DialogText(dialog, ID_LENGTH)).c_str());
-        std::printf("      Switch Value      %s\n", Utf8(DialogText(dialog, ID_SWITCH)).c_str());
-        for (const std::string& port : Items(dialog, ID_PORTS, CB_GETCOUNT, CB_GETLBTEXT))
+        std::printf("      I/O Port Address  %s\n",
+                    Utf8(DialogText(dialog, IDC_DEVSEL_ADDRESS)).c_str());
+        std::printf("      I/O Port Length   %s\n",
+                    Utf8(DialogText(dialog, IDC_DEVSEL_LENGTH)).c_str());
+        std::printf("      Switch Value      %s\n",
+                    Utf8(DialogText(dialog, IDC_DEVSEL_SWITCH)).c_str());
+        for (const std::string& port : Items(dialog, IDC_DEVSEL_PORTS, CB_GETCOUNT, CB_GETLBTEXT))
             std::printf("      free              %s\n", Utf8(port).c_str());
     }
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
@@ -138,7 +133,7 @@ HWND openDialog; // the hardware selection dialog found by the timer, once
 BOOL CALLBACK FindSelectionDialog(HWND window, LPARAM) {
     char className[16] = "";
     GetClassNameA(window, className, sizeof className);
-    if (std::strcmp(className, "#32770") == 0 && GetDlgItem(window, ID_BOARD_LIST)) {
+    if (std::strcmp(className, "#32770") == 0 && GetDlgItem(window, IDC_DEVSEL_LIST)) {
         openDialog = window;
         return FALSE;
     }
@@ -158,7 +153,7 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     ReadAndCancel(openDialog);
 }
 
-// Places a module of the class as a user would (message 101) and reads the dialog it opens.
+// Places a module of the class as a user would (MODMSG_CREATE) and reads the dialog it opens.
 void ShowSelection(const char* className, const char* what) {
     const standin::RegisteredClass* moduleClass = standin::FindClass(className);
     std::printf("  New %s module (\"%s\"):\n", what, className);
@@ -169,7 +164,7 @@ void ShowSelection(const char* className, const char* what) {
     ModuleRecord* module = standin::NewModule(*moduleClass);
     dialogRead = false;
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, OnTimer);
-    standin::SendModuleMessage(module, 101);
+    standin::SendModuleMessage(module, MODMSG_CREATE);
     KillTimer(nullptr, timer);
     if (!dialogRead)
         std::puts("    no board offered: the dialog was not shown");

@@ -97,7 +97,7 @@ std::vector<int> BoardsFoundAtSetup(LumoSim& sim) {
 }
 
 // A module as the host brings it back from a stored flow chart: parameter block with slot
-// and port, then message 105.
+// and port, then MODMSG_RESTORE.
 ModuleRecord* RestoreModule(const char* className, PortPlace place, uint32_t inputs,
                             uint32_t outputs) {
     const standin::RegisteredClass* moduleClass = standin::FindClass(className);
@@ -111,7 +111,7 @@ ModuleRecord* RestoreModule(const char* className, PortPlace place, uint32_t inp
         FromAddr32<InParams>(module->params)->boardSlot = uint16_t(place.slot);
         FromAddr32<InParams>(module->params)->port = uint16_t(place.port);
     }
-    const int32_t restored = standin::SendModuleMessage(module, 105);
+    const int32_t restored = standin::SendModuleMessage(module, MODMSG_RESTORE);
     std::printf("  %-13s board %d, port %d, %u in / %u out: restore (105) returned %d\n",
                 ("\"" + Utf8(moduleClass->className) + "\"").c_str(), place.slot, place.port,
                 module->inputChannelCount, module->outputChannelCount, restored);
