@@ -95,5 +95,17 @@ typedef int32_t(PEMO_HOSTCALL* RegisterMenuEntryFn)(uint32_t commandId, MenuEntr
 // A service that the plug-in resolves and keeps but never calls.
 typedef void* HostEntry;
 
+// The host's pictures of the parameter dialogs' buttons (the arrays that hBitChannel and
+// hBitLessMore name): how many each array holds, element i being the picture of state i, and
+// the pixel size of its pictures, which is also the fixed size of the buttons.
+enum : int {
+    CHANNEL_PICTURE_COUNT = 4,
+    CHANNEL_PICTURE_WIDTH = 22,
+    CHANNEL_PICTURE_HEIGHT = 30,
+    LESS_MORE_PICTURE_COUNT = 6,
+    LESS_MORE_PICTURE_WIDTH = 24,
+    LESS_MORE_PICTURE_HEIGHT = 32,
+};
+
 // Messages of the host main window that answer a name.
 enum : UINT { HOSTMSG_VARIABLE = 30000, HOSTMSG_SERVICE = 30001 };

@@ -59,40 +59,30 @@ void RegisterModuleClassWith(const ModuleClassTraits& traits) {
     hostBinding.services.RegisterModuleClass(&record);
 }
 
+// clang-format off
+const ModuleClassTraits inputClassTraits = {
+    "Lumo-P31 IN", sizeof(InParams), sizeof(InExtraBlock),
+    IDS_IN_SHORT_NAME, IDS_IN_DESCRIPTION,
+    inShortName, sizeof inShortName, inDescription, sizeof inDescription,
+    "ICO_31_IN", "BM_PCI_IN",
+    HandleInputModuleMessage, ProcessInputModule,
+};
+
+const ModuleClassTraits outputClassTraits = {
+    "Lumo-P31 OUT", sizeof(OutParams), 0, // the output class keeps no extra block
+    IDS_OUT_SHORT_NAME, IDS_OUT_DESCRIPTION,
+    outShortName, sizeof outShortName, outDescription, sizeof outDescription,
+    "ICO_31_OUT", "BM_PCI_OUT",
+    HandleOutputModuleMessage, ProcessOutputModule,
+};
+// clang-format on
+
 } // namespace
 
 void RegisterInputModuleClass() {
-    ModuleClassTraits input = {};
-    input.className = "Lumo-P31 IN";
-    input.paramsSize = sizeof(InParams);
-    input.extraSize = sizeof(InExtraBlock);
-    input.classId = IDS_IN_SHORT_NAME;
-    input.descriptionId = IDS_IN_DESCRIPTION;
-    input.shortName = inShortName;
-    input.shortNameSize = sizeof inShortName;
-    input.description = inDescription;
-    input.descriptionSize = sizeof inDescription;
-    input.smallBitmap = "ICO_31_IN";
-    input.largeBitmap = "BM_PCI_IN";
-    input.messageHandler = HandleInputModuleMessage;
-    input.processFunction = ProcessInputModule;
-    RegisterModuleClassWith(input);
+    RegisterModuleClassWith(inputClassTraits);
 }
 
 void RegisterOutputModuleClass() {
-    ModuleClassTraits output = {};
-    output.className = "Lumo-P31 OUT";
-    output.paramsSize = sizeof(OutParams);
-    output.extraSize = 0; // the output class keeps no extra block
-    output.classId = IDS_OUT_SHORT_NAME;
-    output.descriptionId = IDS_OUT_DESCRIPTION;
-    output.shortName = outShortName;
-    output.shortNameSize = sizeof outShortName;
-    output.description = outDescription;
-    output.descriptionSize = sizeof outDescription;
-    output.smallBitmap = "ICO_31_OUT";
-    output.largeBitmap = "BM_PCI_OUT";
-    output.messageHandler = HandleOutputModuleMessage;
-    output.processFunction = ProcessOutputModule;
-    RegisterModuleClassWith(output);
+    RegisterModuleClassWith(outputClassTraits);
 }

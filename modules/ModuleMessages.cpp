@@ -2,6 +2,7 @@
 
 #include "device/DriverLibrary.h"
 #include "host/HostBinding.h"
+#include "ui/HardwareSelection.h"
 
 #include <cstdio>
 
@@ -21,11 +22,24 @@ int32_t OnDecline(ModuleRecord*, uint32_t, uint32_t) {
     return 0;
 }
 
-void NameChannels(ModuleRecord* module, char (*channelNames)[24], const char* stem) {
+int32_t CreateModule(ModuleRecord* module, const ModuleCreation& creation, char (*channelNames)[24],
+                     uint16_t& boardSlot, uint16_t& port) {
+    if (SelectHardware(creation.kind, HandleFromAddr32<HWND>(module->hWnd)) != 0)
+        return 0;
+    const HardwareChoice choice = hardwareChoice[static_cast<int>(creation.kind)];
+    ClaimPort(creation.kind, choice.chosenSlot, choice.chosenPort);
+    boardSlot = choice.chosenSlot;
+    port = choice.chosenPort;
+    if (module->inputChannelCount == 0 && module->outputChannelCount == 0) {
+        module->outputChannelCount = creation.defaultOutputs;
+        module->inputChannelCount = creation.defaultInputs;
+    }
     for (uint32_t channel = 0; channel < MODULE_CHANNEL_LIMIT; ++channel) {
-        snprintf(channelNames[channel], sizeof channelNames[channel], "%s %u", stem, channel);
+        snprintf(channelNames[channel], sizeof channelNames[channel], "%s %u", creation.stem,
+                 channel);
         ChannelStateOf(module, channel)->animationPhase = 0;
     }
+    return 1;
 }
 
 void ResetChannelState(ChannelState* state) {
@@ -36,7 +50,8 @@ void ResetChannelState(ChannelState* state) {
 
 void ReportPortFailure(const char* title, uint16_t boardSlot, uint32_t channel) {
     hostBinding.services.StopExperiment();
-    // Fetched after the port lock is left: the driver sees no other call in between.
+    // Fetched after the port lock was left: another thread's port access may fall between the
+    // failed access and this query, and the code may then be that access's.
     const int errorCode = DriverGetLastError(boardSlot);
     char text[256]; // holds the longest possible text
     snprintf(text, sizeof text, "LogSlot = %d\nChannel = %d\nErrCode = %d",

@@ -2,6 +2,7 @@
 // dispatch, the answers that do nothing, and the per-channel resets and names.
 #pragma once
 
+#include "device/BoardTable.h"
 #include "modules/ModuleRecords.h"
 
 #include <cstddef>
@@ -24,9 +25,22 @@ int32_t DispatchModuleMessage(const ModuleMessageEntry* table, size_t entries, M
 int32_t OnAcknowledge(ModuleRecord* module, uint32_t messageParam, uint32_t messageData);
 int32_t OnDecline(ModuleRecord* module, uint32_t messageParam, uint32_t messageData);
 
-// Names all eight channels "<stem> <n>" and puts their animation at its start.
-void NameChannels(ModuleRecord* module, char (*channelNames)[24], const char* stem);
+// What tells the two classes' creation (MODMSG_CREATE) apart.
+struct ModuleCreation {
+    PortKind kind;           // of the hardware selection and the claim
+    uint32_t defaultInputs;  // channel counts given to a module that has none
+    uint32_t defaultOutputs; //
+    const char* stem;        // the class's short name: channel n is named "<stem> <n>"
+};
+
+// Creation as both classes do it, on the fields of the class's block: the hardware selection,
+// the claim of the chosen port, slot and port stored, the default channel counts for a module
+// that has none, and all eight channels named with their animation at its start. 1, or 0 when
+// the selection ended without a choice; nothing is changed then.
+int32_t CreateModule(ModuleRecord* module, const ModuleCreation& creation, char (*channelNames)[24],
+                     uint16_t& boardSlot, uint16_t& port);
 void ResetChannelState(ChannelState* state);
 
-// A port access failed during an experiment: stop it and tell the user which board and channel.
+// A port access failed during an experiment: stop it and tell the user which board and channel,
+// with the driver's last error code for the board.
 void ReportPortFailure(const char* title, uint16_t boardSlot, uint32_t channel);

@@ -63,7 +63,15 @@ struct OutputChannelRecord {
     uint16_t field14;
 };
 
-// Parameter block of the output class, stored by the host with every output module.
+// The first part of both parameter blocks: the channel names and the logical slot.
+struct ParamsHead {
+    char channelNames[8][24];
+    uint16_t boardSlot;
+    uint8_t reserved194[2];
+};
+
+// Parameter block of the output class, stored by the host with every output module. It
+// begins with the fields of ParamsHead.
 struct OutParams {
     char channelNames[8][24];
     uint16_t boardSlot;
@@ -74,7 +82,8 @@ struct OutParams {
     Addr32 portBytes; // the experiment's byte buffer, 0 outside a run
 };
 
-// Parameter block of the input class, stored by the host with every input module.
+// Parameter block of the input class, stored by the host with every input module. It begins
+// with the fields of ParamsHead.
 struct InParams {
     char channelNames[8][24];
     uint16_t boardSlot;
@@ -88,6 +97,14 @@ struct InParams {
         uint8_t reserved[12];
     } channelResets[8]; // channelResetWords[i] at 216 + 16 i
     uint8_t reserved344[24];
+};
+
+// A parameter block of either class: the head is read the same way whichever class the block
+// belongs to.
+union ParamsBlock {
+    ParamsHead head;
+    OutParams out;
+    InParams in;
 };
 
 // Extra block of the input class; only its first word is written.
@@ -153,15 +170,25 @@ static_assert(sizeof(ChannelState) == 12, "");
 
 static_assert(offsetof(OutputChannelRecord, field14) == 14, "");
 
-static_assert(offsetof(OutParams, channelNames) == 0, "");
-static_assert(offsetof(OutParams, boardSlot) == 192, "");
+static_assert(offsetof(ParamsHead, channelNames) == 0, "");
+static_assert(offsetof(ParamsHead, boardSlot) == 192, "");
+static_assert(sizeof(ParamsHead) == 196, "");
+
+// A block begins with the head: the same fields at the same places.
+template <typename Block> constexpr bool BeginsWithParamsHead() {
+    return offsetof(Block, channelNames) == offsetof(ParamsHead, channelNames) &&
+           sizeof(Block::channelNames) == sizeof(ParamsHead::channelNames) &&
+           offsetof(Block, boardSlot) == offsetof(ParamsHead, boardSlot) &&
+           offsetof(Block, reserved194) == offsetof(ParamsHead, reserved194);
+}
+
+static_assert(BeginsWithParamsHead<OutParams>(), "");
 static_assert(offsetof(OutParams, channelFlags) == 196, "");
 static_assert(offsetof(OutParams, port) == 228, "");
 static_assert(offsetof(OutParams, portBytes) == 232, "");
 static_assert(sizeof(OutParams) == 236, "");
 
-static_assert(offsetof(InParams, channelNames) == 0, "");
-static_assert(offsetof(InParams, boardSlot) == 192, "");
+static_assert(BeginsWithParamsHead<InParams>(), "");
 static_assert(offsetof(InParams, port) == 196, "");
 static_assert(offsetof(InParams, resetWord) == 200, "");
 static_assert(offsetof(InParams, channelResets) == 216, "");
@@ -194,4 +221,13 @@ inline ChannelState* ChannelStateOf(ModuleRecord* module, unsigned channel) {
 }
 inline OutputChannelRecord* OutputChannelOf(ModuleRecord* module, unsigned channel) {
     return FromAddr32<OutputChannelRecord>(module->outputChannels[channel]);
+}
+inline ParamsBlock* ParamsBlockOf(ModuleRecord* module) {
+    return FromAddr32<ParamsBlock>(module->params);
+}
+inline OutParams* OutParamsOf(ModuleRecord* module) {
+    return FromAddr32<OutParams>(module->params);
+}
+inline InParams* InParamsOf(ModuleRecord* module) {
+    return FromAddr32<InParams>(module->params);
 }

@@ -4,17 +4,9 @@
 #include "ui/ChannelControls.h"
 #include "ui/ControlPainting.h"
 
-// Fixed pixel size, whatever the dialog units of the template.
-static const int CHANNEL_BUTTON_WIDTH = 22;
-static const int CHANNEL_BUTTON_HEIGHT = 30;
-
 static void NotifyParent(HWND button, UINT message) {
     SendMessageA(GetParent(button), message, reinterpret_cast<WPARAM>(button),
                  ControlState(button));
-}
-
-static void OnChannelCreate(HWND button, const CREATESTRUCTA* creation) {
-    MoveWindow(button, creation->x, creation->y, CHANNEL_BUTTON_WIDTH, CHANNEL_BUTTON_HEIGHT, TRUE);
 }
 
 static void OnChannelSetState(HWND button, WPARAM state) {
@@ -38,10 +30,14 @@ static void OnChannelDeselect(HWND button) {
 LRESULT CALLBACK ChannelButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
-        OnChannelCreate(window, reinterpret_cast<const CREATESTRUCTA*>(lParam));
+        KeepFixedSize(window, reinterpret_cast<const CREATESTRUCTA*>(lParam), CHANNEL_PICTURE_WIDTH,
+                      CHANNEL_PICTURE_HEIGHT);
         return 0;
     case WM_PAINT:
-        PaintControl(window, ChannelPictures());
+        PaintControl(window, nullptr, ChannelPictures());
+        return 0;
+    case WM_PRINTCLIENT:
+        PaintControl(window, reinterpret_cast<HDC>(wParam), ChannelPictures());
         return 0;
     case CTLM_SETSTATE:
         OnChannelSetState(window, wParam);

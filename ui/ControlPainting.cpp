@@ -39,7 +39,15 @@ void DrawStatePicture(HDC target, PictureArray pictures, WORD state) {
     DeleteDC(memory);
 }
 
-void PaintControl(HWND control, PictureArray pictures) {
+void KeepFixedSize(HWND control, const CREATESTRUCTA* creation, int width, int height) {
+    MoveWindow(control, creation->x, creation->y, width, height, TRUE);
+}
+
+void PaintControl(HWND control, HDC given, PictureArray pictures) {
+    if (given) {
+        DrawStatePicture(given, pictures, ControlState(control));
+        return;
+    }
     PAINTSTRUCT paint;
     HDC target = BeginPaint(control, &paint);
     DrawStatePicture(target, pictures, ControlState(control));

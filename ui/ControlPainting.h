@@ -1,14 +1,12 @@
-// Painting of the channel and less/more buttons: the host's picture for the control's state,
-// copied unscaled to the top left corner. Shared by WM_PAINT and by anything that renders a
-// control into a bitmap.
+// What the channel and less/more buttons share: the state word, the size they keep, and the
+// painting of the host's picture for the state, copied unscaled to the top left corner. The
+// same painting answers WM_PAINT and WM_PRINTCLIENT, so a control can be rendered into any
+// device context, a memory bitmap's included.
 #pragma once
 
 #include "host/HostInterface.h"
 
 #include <windows.h>
-
-// The host's picture arrays hold this many pictures; states beyond them have none.
-enum : unsigned { CHANNEL_PICTURE_COUNT = 4, LESS_MORE_PICTURE_COUNT = 6 };
 
 // One of the host's arrays of 32-bit bitmap handles, element i being the picture of state i.
 struct PictureArray {
@@ -23,8 +21,13 @@ PictureArray LessMorePictures();
 WORD ControlState(HWND control);
 void SetControlState(HWND control, WORD state);
 
+// Answers WM_CREATE: keeps the position the creator gave and takes the fixed pixel size,
+// whatever the dialog units of a template.
+void KeepFixedSize(HWND control, const CREATESTRUCTA* creation, int width, int height);
+
 // Draws the picture of `state` on `target` at (0, 0), in the size of the array's first picture;
 // draws nothing for a state the array has no picture for.
 void DrawStatePicture(HDC target, PictureArray pictures, WORD state);
-// Answers WM_PAINT: draws the picture of the control's current state.
-void PaintControl(HWND control, PictureArray pictures);
+// Draws the picture of the control's current state: into `given` (WM_PRINTCLIENT's device
+// context), or, when it is null, into the control's window between BeginPaint and EndPaint.
+void PaintControl(HWND control, HDC given, PictureArray pictures);

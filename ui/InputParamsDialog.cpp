@@ -4,14 +4,17 @@
 #include "modules/ModuleRecords.h"
 #include "ui/ParamsDialogVariant.h"
 
+namespace {
+
+uint16_t InputPort(const ParamsBlock& block) {
+    return block.in.port;
+}
+
+} // namespace
+
 const ParamsVariant inputParamsVariant = {
-    sizeof(InParams),
-    offsetof(ModuleRecord, outputChannelCount),
-    offsetof(InParams, port),
-    PortKind::Input,
-    false,
-    0, // no run-time value in the block
-    0,
+    sizeof(InParams), PortKind::Input, false, InputPort,
+    nullptr, // no run-time value in the block
 };
 
 INT_PTR CALLBACK InputParamsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -4,10 +4,6 @@
 #include "ui/ChannelControls.h"
 #include "ui/ControlPainting.h"
 
-// Fixed pixel size, whatever the dialog units of the template.
-static const int LESS_MORE_BUTTON_WIDTH = 24;
-static const int LESS_MORE_BUTTON_HEIGHT = 32;
-
 static bool IsDisabledState(WORD state) {
     return state == LESS_DISABLED || state == MORE_DISABLED;
 }
@@ -21,11 +17,6 @@ static void ShowState(HWND button, WORD state) {
     SetControlState(button, state);
     InvalidateRect(button, nullptr, FALSE);
     UpdateWindow(button);
-}
-
-static void OnLessMoreCreate(HWND button, const CREATESTRUCTA* creation) {
-    MoveWindow(button, creation->x, creation->y, LESS_MORE_BUTTON_WIDTH, LESS_MORE_BUTTON_HEIGHT,
-               TRUE);
 }
 
 static void OnLessMoreSetState(HWND button, WPARAM state) {
@@ -58,10 +49,14 @@ static void OnLessMoreRelease(HWND button) {
 LRESULT CALLBACK LessMoreButtonProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
-        OnLessMoreCreate(window, reinterpret_cast<const CREATESTRUCTA*>(lParam));
+        KeepFixedSize(window, reinterpret_cast<const CREATESTRUCTA*>(lParam),
+                      LESS_MORE_PICTURE_WIDTH, LESS_MORE_PICTURE_HEIGHT);
         return 0;
     case WM_PAINT:
-        PaintControl(window, LessMorePictures());
+        PaintControl(window, nullptr, LessMorePictures());
+        return 0;
+    case WM_PRINTCLIENT:
+        PaintControl(window, reinterpret_cast<HDC>(wParam), LessMorePictures());
         return 0;
     case CTLM_SETSTATE:
         OnLessMoreSetState(window, wParam);

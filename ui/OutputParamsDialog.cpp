@@ -4,14 +4,21 @@
 #include "modules/ModuleRecords.h"
 #include "ui/ParamsDialogVariant.h"
 
+namespace {
+
+uint16_t OutputPort(const ParamsBlock& block) {
+    return block.out.port;
+}
+
+// The experiment's byte buffer.
+void KeepPortBytes(ParamsBlock& edited, const ParamsBlock& own) {
+    edited.out.portBytes = own.out.portBytes;
+}
+
+} // namespace
+
 const ParamsVariant outputParamsVariant = {
-    sizeof(OutParams),
-    offsetof(ModuleRecord, inputChannelCount),
-    offsetof(OutParams, port),
-    PortKind::Output,
-    true,
-    offsetof(OutParams, portBytes), // the experiment's byte buffer
-    sizeof(Addr32),
+    sizeof(OutParams), PortKind::Output, true, OutputPort, KeepPortBytes,
 };
 
 INT_PTR CALLBACK OutputParamsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -18,43 +18,28 @@
 namespace {
 
 enum : int {
-    CHANNEL_NAME_SIZE = 24,     // bytes of one name slot in the parameter block
-    CHANNEL_NAME_LIMIT = 20,    // bytes of text the channel-name edit takes
-    MODULE_NAME_LIMIT = 12,     // ModuleRecord::moduleName without its NUL
-    DESCRIPTION_LIMIT = 40,     // ModuleRecord::moduleDescription without its NUL
-    BOARD_SLOT_OFFSET = 192,    // of the 16-bit logical slot, in both blocks
+    // Bytes of one name slot in the parameter block, and of the text the channel-name edit takes.
+    CHANNEL_NAME_SIZE = sizeof ParamsHead::channelNames[0],
+    CHANNEL_NAME_LIMIT = 20,
+    // The module's name and description fields without their NUL.
+    MODULE_NAME_LIMIT = sizeof ModuleRecord::moduleName - 1,
+    DESCRIPTION_LIMIT = sizeof ModuleRecord::moduleDescription - 1,
     CHANNEL_BUTTONS_DRIVEN = 8, // maxChannels at every start
 };
 
 // One set for both variants: the modal dialog lets only one be open at a time.
-uint8_t* workingParams;      // copy of the module's block; null while no dialog is open
+ParamsBlock* workingParams;  // copy of the module's block; null while no dialog is open
 uint32_t editedChannelCount; // channel count being edited
 uint32_t selectedChannel;    // channel whose number and name are shown
 uint32_t maxChannels;        // channel buttons the dialog drives
 int32_t lastFocusedEdit;     // edit that last got the focus; IDC_CHANNEL0 after a button action
 
 char* ChannelNameSlot(uint32_t channel) {
-    return reinterpret_cast<char*>(workingParams) + CHANNEL_NAME_SIZE * channel;
+    return workingParams->head.channelNames[channel];
 }
 
-uint8_t* ModuleBytes(ModuleRecord* module) {
-    return reinterpret_cast<uint8_t*>(module);
-}
-
-uint8_t* ModuleParams(ModuleRecord* module) {
-    return FromAddr32<uint8_t>(module->params);
-}
-
-uint32_t ModuleChannelCount(const ParamsVariant& variant, ModuleRecord* module) {
-    uint32_t count;
-    std::memcpy(&count, ModuleBytes(module) + variant.channelCountOffset, sizeof count);
-    return count;
-}
-
-uint16_t BlockWord(const uint8_t* block, size_t offset) {
-    uint16_t value;
-    std::memcpy(&value, block + offset, sizeof value);
-    return value;
+uint32_t ModuleChannelCount(const ParamsVariant& variant, const ModuleRecord* module) {
+    return variant.countIsInputs ? module->inputChannelCount : module->outputChannelCount;
 }
 
 void SetControlState(HWND dialog, int id, WORD state) {
@@ -169,10 +154,10 @@ void EndButtonAction(HWND dialog) {
 
 void ShowDeviceInformation(const ParamsVariant& variant, HWND dialog) {
     char text[16];
-    std::snprintf(text, sizeof text, "%d", BlockWord(workingParams, BOARD_SLOT_OFFSET));
+    std::snprintf(text, sizeof text, "%d", workingParams->head.boardSlot);
     SetDlgItemTextA(dialog, IDC_SLOT_TEXT, text);
     SetDlgItemTextA(dialog, IDC_PORT_TEXT,
-                    PortName(variant.portKind, BlockWord(workingParams, variant.portOffset)));
+                    PortName(variant.portKind, variant.portOf(*workingParams)));
 }
 
 void ShowModuleTexts(HWND dialog, ModuleRecord* module) {
@@ -184,13 +169,13 @@ void ShowModuleTexts(HWND dialog, ModuleRecord* module) {
 }
 
 INT_PTR OnInitDialog(const ParamsVariant& variant, HWND dialog, ModuleRecord* module) {
-    workingParams = static_cast<uint8_t*>(
+    workingParams = static_cast<ParamsBlock*>(
         hostBinding.services.NewMemAlloc(variant.blockSize, __FILE__, __LINE__));
     if (!workingParams) {
         EndDialog(dialog, 0);
         return TRUE;
     }
-    std::memcpy(workingParams, ModuleParams(module), variant.blockSize);
+    std::memcpy(workingParams, ParamsBlockOf(module), variant.blockSize);
     editedChannelCount = ModuleChannelCount(variant, module);
     selectedChannel = 0;
     maxChannels = CHANNEL_BUTTONS_DRIVEN;
@@ -212,10 +197,10 @@ void StoreAndClose(const ParamsVariant& variant, HWND dialog, ModuleRecord* modu
     StoreChannelName(dialog, selectedChannel);
     ReadFieldText(dialog, IDC_MODULE_NAME, module->moduleName, MODULE_NAME_LIMIT + 1);
     ReadFieldText(dialog, IDC_MODULE_DESCRIPTION, module->moduleDescription, DESCRIPTION_LIMIT + 1);
-    uint8_t* params = ModuleParams(module);
-    // An experiment may have started or stopped meanwhile: its value stays the module's own.
-    std::memcpy(workingParams + variant.runValueOffset, params + variant.runValueOffset,
-                variant.runValueSize);
+    ParamsBlock* params = ParamsBlockOf(module);
+    // An experiment may have started or stopped meanwhile: its values stay the module's own.
+    if (variant.keepRunValues)
+        variant.keepRunValues(*workingParams, *params);
     std::memcpy(params, workingParams, variant.blockSize);
     FreeWorkingParams();
     if (variant.countIsInputs)

@@ -2,20 +2,22 @@
 #pragma once
 
 #include "device/BoardTable.h"
+#include "modules/ModuleRecords.h"
 
 #include <windows.h>
 
-#include <cstddef>
 #include <cstdint>
 
 struct ParamsVariant {
-    uint32_t blockSize;        // bytes of the module's parameter block
-    size_t channelCountOffset; // of the edited channel count in the ModuleRecord
-    size_t portOffset;         // of the 16-bit port number in the block
-    PortKind portKind;         // column of the port name table
-    bool countIsInputs;        // ChangeModuleSize(module, count, 0), else (module, 0, count)
-    size_t runValueOffset;     // bytes of the block that belong to a running experiment:
-    size_t runValueSize;       // OK keeps the module's own (size 0: none)
+    uint32_t blockSize; // bytes of the module's parameter block
+    PortKind portKind;  // column of the port name table
+    bool countIsInputs; // the edited count is inputChannelCount: ChangeModuleSize(module, count,
+                        // 0); else outputChannelCount: ChangeModuleSize(module, 0, count)
+    // The port number of a block of the class.
+    uint16_t (*portOf)(const ParamsBlock& block);
+    // Copies into the edited block what belongs to a running experiment, from the module's own
+    // block, so that OK keeps it; null when the block holds nothing of the kind.
+    void (*keepRunValues)(ParamsBlock& edited, const ParamsBlock& own);
 };
 
 extern const ParamsVariant outputParamsVariant;

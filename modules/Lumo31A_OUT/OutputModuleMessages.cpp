@@ -6,37 +6,26 @@
 #include "host/HostBinding.h"
 #include "modules/ModuleClasses.h"
 #include "modules/ModuleMessages.h"
-#include "ui/HardwareSelection.h"
 #include "ui/ParamsDialog.h"
 
 #include <cstring>
 
 namespace {
 
-OutParams* ParamsOf(ModuleRecord* module) {
-    return FromAddr32<OutParams>(module->params);
-}
+const ModuleCreation outputCreation = {PortKind::Output, 1, 0, outShortName};
 
 int32_t OnCreate(ModuleRecord* module, uint32_t, uint32_t) {
-    if (SelectHardware(PortKind::Output, HandleFromAddr32<HWND>(module->hWnd)) != 0)
+    OutParams* params = OutParamsOf(module);
+    if (!CreateModule(module, outputCreation, params->channelNames, params->boardSlot,
+                      params->port))
         return 0;
-    const HardwareChoice choice = hardwareChoice[static_cast<int>(PortKind::Output)];
-    ClaimPort(PortKind::Output, choice.chosenSlot, choice.chosenPort);
-    OutParams* params = ParamsOf(module);
-    params->boardSlot = choice.chosenSlot;
-    params->port = choice.chosenPort;
-    if (module->inputChannelCount == 0 && module->outputChannelCount == 0) {
-        module->outputChannelCount = 0;
-        module->inputChannelCount = 1;
-    }
-    NameChannels(module, params->channelNames, outShortName);
     for (uint32_t& flag : params->channelFlags)
         flag = 1;
     return 1;
 }
 
 int32_t OnDelete(ModuleRecord* module, uint32_t, uint32_t) {
-    const OutParams* params = ParamsOf(module);
+    const OutParams* params = OutParamsOf(module);
     ReleasePort(PortKind::Output, params->boardSlot, params->port);
     return 1;
 }
@@ -48,14 +37,14 @@ int32_t OnParameterDialog(ModuleRecord* module, uint32_t, uint32_t) {
 }
 
 int32_t OnRestore(ModuleRecord* module, uint32_t, uint32_t) {
-    OutParams* params = ParamsOf(module);
+    OutParams* params = OutParamsOf(module);
     // A stored block may carry the buffer address of an earlier run; it names nothing now.
     params->portBytes = 0;
     return ReclaimPort(PortKind::Output, params->boardSlot, params->port);
 }
 
 int32_t OnExperimentStart(ModuleRecord* module, uint32_t, uint32_t) {
-    OutParams* params = ParamsOf(module);
+    OutParams* params = OutParamsOf(module);
     params->portBytes = 0;
     const uint32_t size = hostBinding.uiGlobalBlockSize;
     void* buffer = hostBinding.services.NewMemAlloc(size, __FILE__, __LINE__);
@@ -73,7 +62,7 @@ int32_t OnExperimentStart(ModuleRecord* module, uint32_t, uint32_t) {
 }
 
 int32_t OnExperimentStop(ModuleRecord* module, uint32_t, uint32_t) {
-    OutParams* params = ParamsOf(module);
+    OutParams* params = OutParamsOf(module);
     if (params->portBytes != 0) {
         hostBinding.services.NewDoMemFree(FromAddr32<void>(params->portBytes), __FILE__, __LINE__);
         params->portBytes = 0;

@@ -41,7 +41,7 @@ void WriteChannelBlock(const DataBlock* block, uint32_t channel, OutParams* para
 int32_t PEMO_HOSTCALL ProcessOutputModule(ModuleRecord* module) {
     if (hostBinding.bExperimentIsPaused == 1)
         return 1;
-    OutParams* params = FromAddr32<OutParams>(module->params);
+    OutParams* params = OutParamsOf(module);
     uint8_t* portBytes = FromAddr32<uint8_t>(params->portBytes);
     // No buffer means no started experiment: leave the blocks with the host.
     if (portBytes == nullptr)

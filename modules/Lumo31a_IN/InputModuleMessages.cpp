@@ -6,39 +6,27 @@
 #include "host/HostBinding.h"
 #include "modules/ModuleClasses.h"
 #include "modules/ModuleMessages.h"
-#include "ui/HardwareSelection.h"
+#include "res/ResourceIds.h"
 #include "ui/ParamsDialog.h"
 
 #include <cstring>
 
 namespace {
 
-// What MODMSG_CLASS_INFO asks about, and the string id of the class's data-input label.
-enum : uint32_t { CLASS_INFO_KIND = 13, DATA_INPUT_LABEL_ID = 3957 };
+// What MODMSG_CLASS_INFO asks about.
+enum : uint32_t { CLASS_INFO_KIND = 13 };
 
-InParams* ParamsOf(ModuleRecord* module) {
-    return FromAddr32<InParams>(module->params);
-}
+// inShortName ends in a blank: the names carry two before the number.
+const ModuleCreation inputCreation = {PortKind::Input, 0, 1, inShortName};
 
 int32_t OnCreate(ModuleRecord* module, uint32_t, uint32_t) {
-    if (SelectHardware(PortKind::Input, HandleFromAddr32<HWND>(module->hWnd)) != 0)
-        return 0;
-    const HardwareChoice choice = hardwareChoice[static_cast<int>(PortKind::Input)];
-    ClaimPort(PortKind::Input, choice.chosenSlot, choice.chosenPort);
-    InParams* params = ParamsOf(module);
-    params->boardSlot = choice.chosenSlot;
-    params->port = choice.chosenPort;
-    if (module->inputChannelCount == 0 && module->outputChannelCount == 0) {
-        module->outputChannelCount = 1;
-        module->inputChannelCount = 0;
-    }
-    // inShortName ends in a blank: the names carry two before the number.
-    NameChannels(module, params->channelNames, inShortName);
-    return 1;
+    InParams* params = InParamsOf(module);
+    return CreateModule(module, inputCreation, params->channelNames, params->boardSlot,
+                        params->port);
 }
 
 int32_t OnDelete(ModuleRecord* module, uint32_t, uint32_t) {
-    const InParams* params = ParamsOf(module);
+    const InParams* params = InParamsOf(module);
     ReleasePort(PortKind::Input, params->boardSlot, params->port);
     return 1;
 }
@@ -50,12 +38,12 @@ int32_t OnParameterDialog(ModuleRecord* module, uint32_t, uint32_t) {
 }
 
 int32_t OnRestore(ModuleRecord* module, uint32_t, uint32_t) {
-    const InParams* params = ParamsOf(module);
+    const InParams* params = InParamsOf(module);
     return ReclaimPort(PortKind::Input, params->boardSlot, params->port);
 }
 
 int32_t OnExperimentStart(ModuleRecord* module, uint32_t, uint32_t) {
-    InParams* params = ParamsOf(module);
+    InParams* params = InParamsOf(module);
     for (uint32_t channel = 0;
          channel < module->outputChannelCount && channel < MODULE_CHANNEL_LIMIT; ++channel) {
         params->resetWord = 0;
@@ -79,7 +67,7 @@ int32_t OnClassInfoRequest(ModuleRecord*, uint32_t, uint32_t messageData) {
     request->instance = HandleToAddr32(hostBinding.instance);
     memcpy(request->templateName, "LUMO31A_IN", sizeof request->templateName);
     request->reserved28 = 0;
-    request->labelStringId = DATA_INPUT_LABEL_ID;
+    request->labelStringId = IDS_INPUT_LABEL; // the class's data-input label
     return 1;
 }
 

@@ -10,15 +10,6 @@ namespace standin {
 
 namespace {
 
-enum : int {
-    CHANNEL_PICTURES = 4,
-    CHANNEL_WIDTH = 22,
-    CHANNEL_HEIGHT = 30,
-    LESS_MORE_PICTURES = 6,
-    LESS_MORE_WIDTH = 24,
-    LESS_MORE_HEIGHT = 32,
-};
-
 // Both arrays in host memory, at fixed addresses below 4 GB for as long as the host runs.
 Addr32* channelArray = nullptr;
 Addr32* lessMoreArray = nullptr;
@@ -48,7 +39,7 @@ void Frame(HDC dc, int width, int height, COLORREF colour) {
 
 // Channel button states: 0 initial, 1 selected, 2 in use, 3 not in use.
 void DrawChannelPicture(HDC dc, int state) {
-    const int w = CHANNEL_WIDTH, h = CHANNEL_HEIGHT;
+    const int w = CHANNEL_PICTURE_WIDTH, h = CHANNEL_PICTURE_HEIGHT;
     switch (state) {
     case 0: // not yet set: a plain light face
         FillBox(dc, 0, 0, w, h, RGB(212, 208, 200));
@@ -74,7 +65,7 @@ void DrawChannelPicture(HDC dc, int state) {
 }
 
 void DrawArrow(HDC dc, bool pointsLeft, int shift, COLORREF colour) {
-    const int cx = LESS_MORE_WIDTH / 2 + shift, cy = LESS_MORE_HEIGHT / 2 + shift;
+    const int cx = LESS_MORE_PICTURE_WIDTH / 2 + shift, cy = LESS_MORE_PICTURE_HEIGHT / 2 + shift;
     POINT points[3];
     if (pointsLeft) {
         points[0] = {cx - 5, cy};
@@ -101,7 +92,7 @@ void DrawArrow(HDC dc, bool pointsLeft, int shift, COLORREF colour) {
 void DrawLessMorePicture(HDC dc, int state) {
     const bool less = state < 3;
     const int look = state % 3; // 0 disabled, 1 up, 2 pressed
-    RECT box = {0, 0, LESS_MORE_WIDTH, LESS_MORE_HEIGHT};
+    RECT box = {0, 0, LESS_MORE_PICTURE_WIDTH, LESS_MORE_PICTURE_HEIGHT};
     if (look == 2) {
         FillBox(dc, 0, 0, box.right, box.bottom, RGB(160, 160, 160));
         DrawEdge(dc, &box, EDGE_SUNKEN, BF_RECT);
@@ -141,20 +132,20 @@ void DeletePictures(Addr32* array, int count) {
 } // namespace
 
 bool StartBitmaps() {
-    channelArray = static_cast<Addr32*>(HostAlloc(CHANNEL_PICTURES * sizeof(Addr32)));
-    lessMoreArray = static_cast<Addr32*>(HostAlloc(LESS_MORE_PICTURES * sizeof(Addr32)));
+    channelArray = static_cast<Addr32*>(HostAlloc(CHANNEL_PICTURE_COUNT * sizeof(Addr32)));
+    lessMoreArray = static_cast<Addr32*>(HostAlloc(LESS_MORE_PICTURE_COUNT * sizeof(Addr32)));
     if (!channelArray || !lessMoreArray)
         return false;
     HDC screen = GetDC(nullptr);
     bool made = true;
-    for (int i = 0; i < CHANNEL_PICTURES; ++i) {
-        HBITMAP picture = MakePicture(screen, CHANNEL_WIDTH, CHANNEL_HEIGHT, DrawChannelPicture, i);
+    for (int i = 0; i < CHANNEL_PICTURE_COUNT; ++i) {
+        HBITMAP picture = MakePicture(screen, CHANNEL_PICTURE_WIDTH, CHANNEL_PICTURE_HEIGHT, DrawChannelPicture, i);
         channelArray[i] = picture ? HandleToAddr32(picture) : 0;
         made = made && picture;
     }
-    for (int i = 0; i < LESS_MORE_PICTURES; ++i) {
+    for (int i = 0; i < LESS_MORE_PICTURE_COUNT; ++i) {
         HBITMAP picture =
-            MakePicture(screen, LESS_MORE_WIDTH, LESS_MORE_HEIGHT, DrawLessMorePicture, i);
+            MakePicture(screen, LESS_MORE_PICTURE_WIDTH, LESS_MORE_PICTURE_HEIGHT, DrawLessMorePicture, i);
         lessMoreArray[i] = picture ? HandleToAddr32(picture) : 0;
         made = made && picture;
     }
@@ -171,8 +162,8 @@ bool StartBitmaps() {
 }
 
 void StopBitmaps() {
-    DeletePictures(channelArray, CHANNEL_PICTURES);
-    DeletePictures(lessMoreArray, LESS_MORE_PICTURES);
+    DeletePictures(channelArray, CHANNEL_PICTURE_COUNT);
+    DeletePictures(lessMoreArray, LESS_MORE_PICTURE_COUNT);
     HostFree(channelArray);
     HostFree(lessMoreArray);
     channelArray = lessMoreArray = nullptr;

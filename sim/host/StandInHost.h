@@ -34,7 +34,8 @@ HostOptions& Options();
 
 HWND MainWindow();
 HMENU MainMenu();
-// The two arrays of control bitmaps: 4 channel-button pictures, 6 less/more pictures.
+// The two arrays of control bitmaps: CHANNEL_PICTURE_COUNT channel-button pictures and
+// LESS_MORE_PICTURE_COUNT less/more pictures (host/HostInterface.h).
 const Addr32* ChannelBitmaps();
 const Addr32* LessMoreBitmaps();
 // Pumps the message queue of this thread until it is empty.

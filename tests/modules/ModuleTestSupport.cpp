@@ -120,14 +120,6 @@ int32_t CreateThroughDialog(ModuleRecord* module, int portEntry) {
     return result;
 }
 
-OutParams* OutParamsOf(ModuleRecord* module) {
-    return FromAddr32<OutParams>(module->params);
-}
-
-InParams* InParamsOf(ModuleRecord* module) {
-    return FromAddr32<InParams>(module->params);
-}
-
 std::vector<int> PortWrites(int slot, int port) {
     return LoggedData(LUMO_SIM_OUT_PORT, slot, port);
 }

@@ -51,9 +51,6 @@ ModuleRecord* RestoredModule(const char* className, uint16_t slot, uint16_t port
 // (or cancelling when portEntry is -1). Returns the handler's result.
 int32_t CreateThroughDialog(ModuleRecord* module, int portEntry);
 
-OutParams* OutParamsOf(ModuleRecord* module);
-InParams* InParamsOf(ModuleRecord* module);
-
 // Driver calls of one entry for a slot and port since the log was cleared: the data bytes.
 std::vector<int> PortWrites(int slot, int port);
 std::vector<int> PortReads(int slot, int port);

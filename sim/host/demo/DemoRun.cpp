@@ -105,11 +105,11 @@ ModuleRecord* RestoreModule(const char* className, PortPlace place, uint32_t inp
         return nullptr;
     ModuleRecord* module = standin::NewModule(*moduleClass, inputs, outputs);
     if (moduleClass->record.paramsSize == sizeof(OutParams)) {
-        FromAddr32<OutParams>(module->params)->boardSlot = uint16_t(place.slot);
-        FromAddr32<OutParams>(module->params)->port = uint16_t(place.port);
+        OutParamsOf(module)->boardSlot = uint16_t(place.slot);
+        OutParamsOf(module)->port = uint16_t(place.port);
     } else {
-        FromAddr32<InParams>(module->params)->boardSlot = uint16_t(place.slot);
-        FromAddr32<InParams>(module->params)->port = uint16_t(place.port);
+        InParamsOf(module)->boardSlot = uint16_t(place.slot);
+        InParamsOf(module)->port = uint16_t(place.port);
     }
     const int32_t restored = standin::SendModuleMessage(module, MODMSG_RESTORE);
     std::printf("  %-13s board %d, port %d, %u in / %u out: restore (105) returned %d\n",
