@@ -107,5 +107,8 @@ enum : int {
     LESS_MORE_PICTURE_HEIGHT = 32,
 };
 
+// The host's menu command that the plug-in registers its setup message for.
+enum : uint32_t { HOSTCMD_DEVICE_SETUP = 4990 };
+
 // Messages of the host main window that answer a name.
 enum : UINT { HOSTMSG_VARIABLE = 30000, HOSTMSG_SERVICE = 30001 };

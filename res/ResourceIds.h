@@ -34,6 +34,3 @@
 
 // "ABOUTLUMO35"
 #define IDC_ABOUT_TEXT 1007
-
-// Menu command of the host that shows the setup message
-#define IDM_MAKER_SETUP 4990

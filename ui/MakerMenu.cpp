@@ -13,7 +13,7 @@ void InsertMakerMenu() {
     HMENU popup = GetSubMenu(resource, 0);
     InsertMenuA(HandleFromAddr32<HMENU>(hostBinding.variables.MainMenu), MAKER_MENU_POSITION,
                 MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), "VOLNE(&V)");
-    hostBinding.services.RegisterMenuEntry(IDM_MAKER_SETUP, ShowSetupMessage);
+    hostBinding.services.RegisterMenuEntry(HOSTCMD_DEVICE_SETUP, ShowSetupMessage);
 }
 
 void PEMO_HOSTCALL ShowSetupMessage(void) {

@@ -1,4 +1,5 @@
-// The maker's popup in the host's main menu, and the host's setup command 4990.
+// The maker's popup in the host's main menu, and the host's setup command
+// (HOSTCMD_DEVICE_SETUP).
 #pragma once
 
 #include "host/HostInterface.h"

@@ -139,13 +139,14 @@ bool StartBitmaps() {
     HDC screen = GetDC(nullptr);
     bool made = true;
     for (int i = 0; i < CHANNEL_PICTURE_COUNT; ++i) {
-        HBITMAP picture = MakePicture(screen, CHANNEL_PICTURE_WIDTH, CHANNEL_PICTURE_HEIGHT, DrawChannelPicture, i);
+        HBITMAP picture = MakePicture(screen, CHANNEL_PICTURE_WIDTH, CHANNEL_PICTURE_HEIGHT,
+                                      DrawChannelPicture, i);
         channelArray[i] = picture ? HandleToAddr32(picture) : 0;
         made = made && picture;
     }
     for (int i = 0; i < LESS_MORE_PICTURE_COUNT; ++i) {
-        HBITMAP picture =
-            MakePicture(screen, LESS_MORE_PICTURE_WIDTH, LESS_MORE_PICTURE_HEIGHT, DrawLessMorePicture, i);
+        HBITMAP picture = MakePicture(screen, LESS_MORE_PICTURE_WIDTH, LESS_MORE_PICTURE_HEIGHT,
+                                      DrawLessMorePicture, i);
         lessMoreArray[i] = picture ? HandleToAddr32(picture) : 0;
         made = made && picture;
     }

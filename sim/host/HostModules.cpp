@@ -248,6 +248,16 @@ int32_t SendModuleMessage(ModuleRecord* record, uint32_t message, uint32_t param
     return moduleClass->handler(record, message, param, data);
 }
 
+void StorePort(ModuleRecord* module, uint16_t slot, uint16_t port) {
+    if (ClassOfModule(module)->record.paramsSize == sizeof(OutParams)) {
+        OutParamsOf(module)->boardSlot = slot;
+        OutParamsOf(module)->port = port;
+    } else {
+        InParamsOf(module)->boardSlot = slot;
+        InParamsOf(module)->port = port;
+    }
+}
+
 void SetCurrentModule(ModuleRecord* record) {
     Addr32* word = CurrentModuleWord();
     if (word)

@@ -41,7 +41,8 @@ const Addr32* LessMoreBitmaps();
 // Pumps the message queue of this thread until it is empty.
 void PumpMessages();
 
-// Host commands of the menu bar (the plug-in's commands come through RegisterMenuEntry).
+// Host commands of the menu bar, with HOSTCMD_DEVICE_SETUP of host/HostInterface.h (the
+// plug-in's commands come through RegisterMenuEntry).
 enum : uint32_t {
     HOSTCMD_FILE_NEW = 40001,
     HOSTCMD_FILE_OPEN = 40002,
@@ -50,7 +51,6 @@ enum : uint32_t {
     HOSTCMD_EDIT_MODULE = 40101,
     HOSTCMD_EXPERIMENT_START = 40201,
     HOSTCMD_EXPERIMENT_STOP = 40202,
-    HOSTCMD_DEVICE_SETUP = 4990, // the command the plug-in registers a handler for
     HOSTCMD_WINDOW_TILE = 40301,
     HOSTCMD_HELP_ABOUT = 40401,
 };
@@ -142,6 +142,9 @@ void DeleteModuleRecord(ModuleRecord* module); // frees the host's memory; sends
 // current-module pointer designates the module while the handler runs.
 int32_t SendModuleMessage(ModuleRecord* module, uint32_t message, uint32_t param = 0,
                           uint32_t data = 0);
+// Writes slot and port into the module's parameter block at the places of its class (one of
+// the plug-in's two), as a stored flow chart brings them back before MODMSG_RESTORE.
+void StorePort(ModuleRecord* module, uint16_t slot, uint16_t port);
 void SetCurrentModule(ModuleRecord* module);
 ModuleRecord* CurrentModulePointer();
 // The modules made by NewModule and not yet deleted, in order of creation.

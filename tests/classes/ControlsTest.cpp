@@ -1,25 +1,21 @@
 // The channel button and the less/more button. Each gesture is a table row: the messages the
-// control receives (as the system would deliver them), then the exact notifications the parent
-// saw, the state word, the capture and whether a repaint is pending.
+// control receives (as the system would deliver them), then the notifications the parent must
+// receive, the state word, the capture and whether a repaint is pending.
 #include "host/HostBinding.h"
 #include "res/ResourceIds.h"
 #include "sim/host/StandInHost.h"
 #include "tests/classes/ClassesTestSupport.h"
+#include "tests/common/MessageSequence.h"
+#include "tests/common/PluginOnHost.h"
 #include "ui/ChannelControls.h"
 #include "ui/ControlPainting.h"
 
 #include <string>
 #include <vector>
 
-using classestest::Describe;
-using classestest::PluginOnHost;
-using classestest::RecordedMessages;
-using classestest::SeenMessage;
+using msgseq::Message;
 
 namespace {
-
-// Stands for the control's own window handle in expected wParams.
-const WPARAM SELF = ~WPARAM(0);
 
 enum InputKind { SEND, STEAL_CAPTURE };
 
@@ -49,95 +45,121 @@ Input SetState(WPARAM state) {
     return {SEND, CTLM_SETSTATE, state, 0};
 }
 
+// What a gesture row says besides its states: the setting during the gesture, and what holds
+// after it.
+enum : unsigned {
+    DURING_EXPERIMENT = 1u << 0, // bExperimentIsRunning is 1
+    KEEPS_CAPTURE = 1u << 1,     // the control holds the capture afterwards
+    REPAINT_PENDING = 1u << 2,   // a repaint is pending afterwards
+};
+
 struct Gesture {
     const char* name;
     int controlId;
     WORD initialState;
-    bool experimentRunning;
+    unsigned flags;
     std::vector<Input> inputs;
-    std::vector<SeenMessage> expected; // what the parent receives, in order
+    msgseq::Table<Message> expected; // what the parent receives, in order
     WORD finalState;
-    bool captured;    // the control holds the capture afterwards
-    bool invalidated; // a repaint is pending afterwards
 };
 
-SeenMessage Notice(UINT message, LPARAM state) {
-    return {message, SELF, state};
+// The notices of a channel button: its own handle and the state of the moment.
+Message Notice(UINT message, WORD state) {
+    return {message, msgseq::WPARAM_IS_SELF | msgseq::CHECK_LPARAM, 0, state};
 }
-SeenMessage Command(WPARAM id) {
-    return {WM_COMMAND, id, 0};
+Message Down(WORD state) {
+    return Notice(CTLM_CHANNELDOWN, state);
+}
+Message Up(WORD state) {
+    return Notice(CTLM_CHANNELUP, state);
+}
+Message DoubleClick(WORD state) {
+    return Notice(CTLM_CHANNELDBLCLK, state);
+}
+Message RightDoubleClick(WORD state) {
+    return Notice(CTLM_CHANNELRDBLCLK, state);
+}
+// The command of a less/more button: its id as wParam, lParam 0.
+Message Command(WPARAM id) {
+    return {WM_COMMAND, msgseq::CHECK_WPARAM | msgseq::CHECK_LPARAM, id, 0};
 }
 
 // clang-format off
-// name; control id, initial state, experiment running; inputs; expected notices; final state,
-// captured, invalidated.
 const Gesture CHANNEL_GESTURES[] = {
-    {"click", 23003, 2, false, {PRESS, RELEASE},
-     {Notice(CTLM_CHANNELDOWN, 2), Notice(CTLM_CHANNELUP, 2)}, 2, false, false},
-    {"double-click", 23003, 1, false, {PRESS, RELEASE, DOUBLE_PRESS, RELEASE},
-     {Notice(CTLM_CHANNELDOWN, 1), Notice(CTLM_CHANNELUP, 1), Notice(CTLM_CHANNELDBLCLK, 1),
-      Notice(CTLM_CHANNELUP, 1)}, 1, false, false},
-    {"double-click during an experiment drops the second press", 23003, 1, true,
-     {PRESS, RELEASE, DOUBLE_PRESS, RELEASE},
-     {Notice(CTLM_CHANNELDOWN, 1), Notice(CTLM_CHANNELUP, 1), Notice(CTLM_CHANNELUP, 1)},
-     1, false, false},
-    {"single right clicks send nothing", 23003, 2, false,
-     {RIGHT_PRESS, RIGHT_RELEASE, RIGHT_PRESS, RIGHT_RELEASE}, {}, 2, false, false},
-    {"right double-click", 23003, 3, false,
+    {"click", IDC_CHANNEL0 + 1, CHANNEL_IN_USE, 0, {PRESS, RELEASE},
+     MESSAGES(Down(CHANNEL_IN_USE), Up(CHANNEL_IN_USE)), CHANNEL_IN_USE},
+    {"double-click", IDC_CHANNEL0 + 1, CHANNEL_SELECTED, 0, {PRESS, RELEASE, DOUBLE_PRESS, RELEASE},
+     MESSAGES(Down(CHANNEL_SELECTED), Up(CHANNEL_SELECTED), DoubleClick(CHANNEL_SELECTED),
+              Up(CHANNEL_SELECTED)), CHANNEL_SELECTED},
+    {"double-click during an experiment drops the second press", IDC_CHANNEL0 + 1,
+     CHANNEL_SELECTED, DURING_EXPERIMENT, {PRESS, RELEASE, DOUBLE_PRESS, RELEASE},
+     MESSAGES(Down(CHANNEL_SELECTED), Up(CHANNEL_SELECTED), Up(CHANNEL_SELECTED)),
+     CHANNEL_SELECTED},
+    {"single right clicks send nothing", IDC_CHANNEL0 + 1, CHANNEL_IN_USE, 0,
+     {RIGHT_PRESS, RIGHT_RELEASE, RIGHT_PRESS, RIGHT_RELEASE}, MESSAGES(), CHANNEL_IN_USE},
+    {"right double-click", IDC_CHANNEL0 + 1, CHANNEL_UNUSED, 0,
      {RIGHT_PRESS, RIGHT_RELEASE, RIGHT_DOUBLE_PRESS, RIGHT_RELEASE},
-     {Notice(CTLM_CHANNELRDBLCLK, 3)}, 3, false, false},
-    {"right double-click during an experiment", 23003, 3, true,
-     {RIGHT_PRESS, RIGHT_RELEASE, RIGHT_DOUBLE_PRESS, RIGHT_RELEASE}, {}, 3, false, false},
+     MESSAGES(RightDoubleClick(CHANNEL_UNUSED)), CHANNEL_UNUSED},
+    {"right double-click during an experiment", IDC_CHANNEL0 + 1, CHANNEL_UNUSED,
+     DURING_EXPERIMENT, {RIGHT_PRESS, RIGHT_RELEASE, RIGHT_DOUBLE_PRESS, RIGHT_RELEASE},
+     MESSAGES(), CHANNEL_UNUSED},
     {"a click never changes the state; each notice carries the state of its moment",
-     23004, 0, false, {PRESS, SetState(3), RELEASE, SetState(65537), PRESS},
-     {Notice(CTLM_CHANNELDOWN, 0), Notice(CTLM_CHANNELUP, 3), Notice(CTLM_CHANNELDOWN, 1)},
-     1, false, true},
-    {"deselect turns selected into in use", 23003, 1, false, {DESELECT}, {}, 2, false, true},
-    {"deselect leaves state 0 alone", 23003, 0, false, {DESELECT}, {}, 0, false, false},
-    {"deselect leaves state 2 alone", 23003, 2, false, {DESELECT}, {}, 2, false, false},
-    {"deselect leaves state 3 alone", 23003, 3, false, {DESELECT}, {}, 3, false, false},
+     IDC_CHANNEL0 + 2, CHANNEL_INITIAL, REPAINT_PENDING,
+     {PRESS, SetState(CHANNEL_UNUSED), RELEASE, SetState(0x10000 | CHANNEL_SELECTED), PRESS},
+     MESSAGES(Down(CHANNEL_INITIAL), Up(CHANNEL_UNUSED), Down(CHANNEL_SELECTED)),
+     CHANNEL_SELECTED},
+    {"deselect turns selected into in use", IDC_CHANNEL0 + 1, CHANNEL_SELECTED,
+     REPAINT_PENDING, {DESELECT}, MESSAGES(), CHANNEL_IN_USE},
+    {"deselect leaves state 0 alone", IDC_CHANNEL0 + 1, CHANNEL_INITIAL, 0, {DESELECT},
+     MESSAGES(), CHANNEL_INITIAL},
+    {"deselect leaves state 2 alone", IDC_CHANNEL0 + 1, CHANNEL_IN_USE, 0, {DESELECT},
+     MESSAGES(), CHANNEL_IN_USE},
+    {"deselect leaves state 3 alone", IDC_CHANNEL0 + 1, CHANNEL_UNUSED, 0, {DESELECT},
+     MESSAGES(), CHANNEL_UNUSED},
 };
 
 const Gesture LESS_MORE_GESTURES[] = {
-    {"press shows the pressed less picture at once and takes the capture", IDC_LESS, 1, false,
-     {PRESS}, {}, 2, true, false},
-    {"less click", IDC_LESS, 1, false, {PRESS, RELEASE}, {Command(IDC_LESS)}, 1, false, false},
-    {"less click released outside the control", IDC_LESS, 1, false, {PRESS, RELEASE_OUTSIDE},
-     {Command(IDC_LESS)}, 1, false, false},
-    {"more click", IDC_MORE, 4, false, {PRESS, RELEASE}, {Command(IDC_MORE)}, 4, false, false},
-    {"more click during an experiment", IDC_MORE, 4, true, {PRESS, RELEASE},
-     {Command(IDC_MORE)}, 4, false, false},
-    {"the command follows the state, not the id", IDC_LESS, 4, false, {PRESS, RELEASE},
-     {Command(IDC_MORE)}, 4, false, false},
-    {"a state beyond 5 counts as the more side", IDC_MORE, 7, false, {PRESS, RELEASE},
-     {Command(IDC_MORE)}, 4, false, false},
-    {"disabled less ignores clicks", IDC_LESS, 0, false,
-     {PRESS, RELEASE, PRESS, DOUBLE_PRESS, RELEASE}, {}, 0, false, false},
-    {"disabled more ignores clicks", IDC_MORE, 3, false, {PRESS, RELEASE}, {}, 3, false, false},
-    {"a double-click arrives as two clicks and sends two commands", IDC_MORE, 4, false,
-     {PRESS, RELEASE, PRESS, RELEASE}, {Command(IDC_MORE), Command(IDC_MORE)}, 4, false, false},
-    {"a release without a press does nothing", IDC_LESS, 1, false, {RELEASE}, {}, 1, false,
-     false},
+    {"press shows the pressed less picture at once and takes the capture", IDC_LESS, LESS_UP,
+     KEEPS_CAPTURE, {PRESS}, MESSAGES(), LESS_PRESSED},
+    {"less click", IDC_LESS, LESS_UP, 0, {PRESS, RELEASE}, MESSAGES(Command(IDC_LESS)), LESS_UP},
+    {"less click released outside the control", IDC_LESS, LESS_UP, 0, {PRESS, RELEASE_OUTSIDE},
+     MESSAGES(Command(IDC_LESS)), LESS_UP},
+    {"more click", IDC_MORE, MORE_UP, 0, {PRESS, RELEASE}, MESSAGES(Command(IDC_MORE)), MORE_UP},
+    {"more click during an experiment", IDC_MORE, MORE_UP, DURING_EXPERIMENT, {PRESS, RELEASE},
+     MESSAGES(Command(IDC_MORE)), MORE_UP},
+    {"the command follows the state, not the id", IDC_LESS, MORE_UP, 0, {PRESS, RELEASE},
+     MESSAGES(Command(IDC_MORE)), MORE_UP},
+    {"a state beyond 5 counts as the more side", IDC_MORE, 7, 0, {PRESS, RELEASE},
+     MESSAGES(Command(IDC_MORE)), MORE_UP},
+    {"disabled less ignores clicks", IDC_LESS, LESS_DISABLED, 0,
+     {PRESS, RELEASE, PRESS, DOUBLE_PRESS, RELEASE}, MESSAGES(), LESS_DISABLED},
+    {"disabled more ignores clicks", IDC_MORE, MORE_DISABLED, 0, {PRESS, RELEASE}, MESSAGES(),
+     MORE_DISABLED},
+    {"a double-click arrives as two clicks and sends two commands", IDC_MORE, MORE_UP, 0,
+     {PRESS, RELEASE, PRESS, RELEASE}, MESSAGES(Command(IDC_MORE), Command(IDC_MORE)), MORE_UP},
+    {"a release without a press does nothing", IDC_LESS, LESS_UP, 0, {RELEASE}, MESSAGES(),
+     LESS_UP},
     {"capture taken away: stays pressed and silent until pressed and released again",
-     IDC_LESS, 1, false, {PRESS, STEAL, RELEASE}, {}, 2, false, false},
-    {"capture taken away, then a new click completes", IDC_LESS, 1, false,
-     {PRESS, STEAL, RELEASE, PRESS, RELEASE}, {Command(IDC_LESS)}, 1, false, false},
-    {"the parent sets the up state during the press", IDC_LESS, 1, false,
-     {PRESS, SetState(1), RELEASE}, {Command(IDC_LESS)}, 1, false, false},
-    {"the parent switches sides during the press", IDC_MORE, 4, false,
-     {PRESS, SetState(1), RELEASE}, {Command(IDC_LESS)}, 1, false, false},
-    {"the parent disables the button during the press: the capture stays", IDC_LESS, 1, false,
-     {PRESS, SetState(0), RELEASE}, {}, 0, true, true},
-    {"set state keeps the low 16 bits", IDC_LESS, 0, false, {SetState(65537)}, {}, 1, false,
-     true},
+     IDC_LESS, LESS_UP, 0, {PRESS, STEAL, RELEASE}, MESSAGES(), LESS_PRESSED},
+    {"capture taken away, then a new click completes", IDC_LESS, LESS_UP, 0,
+     {PRESS, STEAL, RELEASE, PRESS, RELEASE}, MESSAGES(Command(IDC_LESS)), LESS_UP},
+    {"the parent sets the up state during the press", IDC_LESS, LESS_UP, 0,
+     {PRESS, SetState(LESS_UP), RELEASE}, MESSAGES(Command(IDC_LESS)), LESS_UP},
+    {"the parent switches sides during the press", IDC_MORE, MORE_UP, 0,
+     {PRESS, SetState(LESS_UP), RELEASE}, MESSAGES(Command(IDC_LESS)), LESS_UP},
+    {"the parent disables the button during the press: the capture stays", IDC_LESS, LESS_UP,
+     KEEPS_CAPTURE | REPAINT_PENDING, {PRESS, SetState(LESS_DISABLED), RELEASE}, MESSAGES(),
+     LESS_DISABLED},
+    {"set state keeps the low 16 bits", IDC_LESS, LESS_DISABLED, REPAINT_PENDING,
+     {SetState(0x10000 | LESS_UP)}, MESSAGES(), LESS_UP},
 };
 // clang-format on
 
-class ControlsOnHost : public PluginOnHost {
+class ControlsOnHost : public testsupport::PluginOnHost {
 protected:
     void SetUp() override {
         PluginOnHost::SetUp();
-        parent = classestest::CreateRecordingParent(200, 150, 300, 200);
+        parent = recorder.CreateParent(200, 150, 300, 200);
         thief = CreateWindowA("STATIC", "", WS_CHILD | WS_VISIBLE, 250, 100, 10, 10, parent,
                               nullptr, nullptr, nullptr);
     }
@@ -152,39 +174,38 @@ protected:
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              GetModuleHandleA(nullptr), nullptr);
     }
+    // A control of the class in `state`, its notices recorded from now on.
+    HWND Prepare(const char* className, int id, WORD state, unsigned flags, int at = 20) {
+        HWND control = CreateControl(className, id, at, at);
+        SendMessageA(control, CTLM_SETSTATE, state, 0);
+        UpdateWindow(control);
+        standin::SetExperimentRunning(flags & DURING_EXPERIMENT ? 1 : 0);
+        standin::PumpMessages();
+        recorder.subject = control;
+        recorder.Clear();
+        return control;
+    }
     void Run(const char* className, const Gesture& gesture);
+    msgseq::Recorder recorder; // what the parent receives
     HWND parent = nullptr;
     HWND thief = nullptr; // takes the capture away
 };
 
 void ControlsOnHost::Run(const char* className, const Gesture& gesture) {
     SCOPED_TRACE(gesture.name);
-    HWND control = CreateControl(className, gesture.controlId);
+    HWND control = Prepare(className, gesture.controlId, gesture.initialState, gesture.flags);
     ASSERT_NE(control, nullptr);
-    SendMessageA(control, CTLM_SETSTATE, gesture.initialState, 0);
-    UpdateWindow(control);
-    standin::SetExperimentRunning(gesture.experimentRunning ? 1 : 0);
-    RecordedMessages().clear();
-
     for (const Input& input : gesture.inputs) {
         if (input.kind == STEAL_CAPTURE)
             SetCapture(thief);
         else
             EXPECT_EQ(SendMessageA(control, input.message, input.wParam, input.lParam), 0);
     }
-
-    std::vector<SeenMessage> expected = gesture.expected;
-    for (SeenMessage& message : expected)
-        if (message.wParam == SELF)
-            message.wParam = reinterpret_cast<WPARAM>(control);
-    const std::vector<SeenMessage> seen = RecordedMessages();
-    EXPECT_TRUE(seen == expected) << "parent saw:\n"
-                                  << Describe(seen) << "expected:\n"
-                                  << Describe(expected);
+    EXPECT_SEQUENCE(recorder, gesture.expected);
     EXPECT_EQ(GetWindowWord(control, 0), gesture.finalState);
-    EXPECT_EQ(GetCapture() == control, gesture.captured);
-    EXPECT_EQ(GetUpdateRect(control, nullptr, FALSE) != FALSE, gesture.invalidated);
-
+    EXPECT_EQ(GetCapture() == control, (gesture.flags & KEEPS_CAPTURE) != 0);
+    EXPECT_EQ(GetUpdateRect(control, nullptr, FALSE) != FALSE,
+              (gesture.flags & REPAINT_PENDING) != 0);
     ReleaseCapture();
     standin::SetExperimentRunning(0);
     DestroyWindow(control);
@@ -221,26 +242,28 @@ struct RealGesture {
     const char* className;
     int controlId;
     WORD initialState;
-    bool experimentRunning;
+    unsigned flags;
     std::vector<RealInput> inputs;
-    std::vector<SeenMessage> expected;
+    msgseq::Table<Message> expected;
     WORD finalState;
 };
 
 // clang-format off
 const RealGesture REAL_GESTURES[] = {
-    {"channel double-click", CHANNEL_BUTTON_CLASS, 23002, 2, false, {DOWN, UP, DOWN, UP},
-     {Notice(CTLM_CHANNELDOWN, 2), Notice(CTLM_CHANNELUP, 2), Notice(CTLM_CHANNELDBLCLK, 2),
-      Notice(CTLM_CHANNELUP, 2)}, 2},
-    {"channel double-click during an experiment", CHANNEL_BUTTON_CLASS, 23002, 2, true,
+    {"channel double-click", CHANNEL_BUTTON_CLASS, IDC_CHANNEL0, CHANNEL_IN_USE, 0,
      {DOWN, UP, DOWN, UP},
-     {Notice(CTLM_CHANNELDOWN, 2), Notice(CTLM_CHANNELUP, 2), Notice(CTLM_CHANNELUP, 2)}, 2},
-    {"channel right double-click", CHANNEL_BUTTON_CLASS, 23002, 1, false,
-     {RIGHT_DOWN, RIGHT_UP, RIGHT_DOWN, RIGHT_UP}, {Notice(CTLM_CHANNELRDBLCLK, 1)}, 1},
-    {"less/more double-click is two clicks", LESS_MORE_BUTTON_CLASS, IDC_LESS, 1, false,
-     {DOWN, UP, DOWN, UP}, {Command(IDC_LESS), Command(IDC_LESS)}, 1},
-    {"less/more released far outside", LESS_MORE_BUTTON_CLASS, IDC_MORE, 4, false,
-     {DOWN, UP_OUTSIDE}, {Command(IDC_MORE)}, 4},
+     MESSAGES(Down(CHANNEL_IN_USE), Up(CHANNEL_IN_USE), DoubleClick(CHANNEL_IN_USE),
+              Up(CHANNEL_IN_USE)), CHANNEL_IN_USE},
+    {"channel double-click during an experiment", CHANNEL_BUTTON_CLASS, IDC_CHANNEL0,
+     CHANNEL_IN_USE, DURING_EXPERIMENT, {DOWN, UP, DOWN, UP},
+     MESSAGES(Down(CHANNEL_IN_USE), Up(CHANNEL_IN_USE), Up(CHANNEL_IN_USE)), CHANNEL_IN_USE},
+    {"channel right double-click", CHANNEL_BUTTON_CLASS, IDC_CHANNEL0, CHANNEL_SELECTED, 0,
+     {RIGHT_DOWN, RIGHT_UP, RIGHT_DOWN, RIGHT_UP}, MESSAGES(RightDoubleClick(CHANNEL_SELECTED)),
+     CHANNEL_SELECTED},
+    {"less/more double-click is two clicks", LESS_MORE_BUTTON_CLASS, IDC_LESS, LESS_UP, 0,
+     {DOWN, UP, DOWN, UP}, MESSAGES(Command(IDC_LESS), Command(IDC_LESS)), LESS_UP},
+    {"less/more released far outside", LESS_MORE_BUTTON_CLASS, IDC_MORE, MORE_UP, 0,
+     {DOWN, UP_OUTSIDE}, MESSAGES(Command(IDC_MORE)), MORE_UP},
 };
 // clang-format on
 
@@ -258,12 +281,8 @@ TEST_F(ControlsOnHost, RealMouseGestures) {
     SetForegroundWindow(parent);
     for (const RealGesture& gesture : REAL_GESTURES) {
         SCOPED_TRACE(gesture.name);
-        HWND control = CreateControl(gesture.className, gesture.controlId, 40, 40);
-        SendMessageA(control, CTLM_SETSTATE, gesture.initialState, 0);
-        standin::SetExperimentRunning(gesture.experimentRunning ? 1 : 0);
-        standin::PumpMessages();
-        RecordedMessages().clear();
-
+        HWND control =
+            Prepare(gesture.className, gesture.controlId, gesture.initialState, gesture.flags, 40);
         RECT frame;
         GetWindowRect(control, &frame);
         for (const RealInput& input : gesture.inputs) {
@@ -273,15 +292,7 @@ TEST_F(ControlsOnHost, RealMouseGestures) {
                 SetCursorPos(900, 700);
             SendButtons(input.buttons);
         }
-
-        std::vector<SeenMessage> expected = gesture.expected;
-        for (SeenMessage& message : expected)
-            if (message.wParam == SELF)
-                message.wParam = reinterpret_cast<WPARAM>(control);
-        const std::vector<SeenMessage> seen = RecordedMessages();
-        EXPECT_TRUE(seen == expected) << "parent saw:\n"
-                                      << Describe(seen) << "expected:\n"
-                                      << Describe(expected);
+        EXPECT_SEQUENCE(recorder, gesture.expected);
         EXPECT_EQ(GetWindowWord(control, 0), gesture.finalState);
         EXPECT_EQ(GetCapture(), nullptr);
         standin::SetExperimentRunning(0);
@@ -316,13 +327,14 @@ namespace {
 
 struct PictureCase {
     const char* className;
+    int id;
     int width, height; // the control's fixed size
     const Addr32* (*hostPictures)();
     unsigned count;
 };
 const PictureCase PICTURE_CASES[] = {
-    {CHANNEL_BUTTON_CLASS, 22, 30, standin::ChannelBitmaps, 4},
-    {LESS_MORE_BUTTON_CLASS, 24, 32, standin::LessMoreBitmaps, 6},
+    {CHANNEL_BUTTON_CLASS, IDC_CHANNEL0, 22, 30, standin::ChannelBitmaps, 4},
+    {LESS_MORE_BUTTON_CLASS, IDC_LESS, 24, 32, standin::LessMoreBitmaps, 6},
 };
 
 int DifferingPixels(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b) {
@@ -341,14 +353,12 @@ std::vector<COLORREF> PictureOf(const PictureCase& pictures, unsigned state) {
 
 TEST_F(ControlsOnHost, EachStatePaintsTheHostPictureOfThatState) {
     for (const PictureCase& pictures : PICTURE_CASES) {
-        HWND control = CreateControl(pictures.className, 23000);
+        HWND control = CreateControl(pictures.className, pictures.id);
+        classestest::MemoryCanvas canvas(pictures.width, pictures.height);
         for (unsigned state = 0; state < pictures.count; ++state) {
             SendMessageA(control, CTLM_SETSTATE, state, 0);
-            UpdateWindow(control);
-            EXPECT_EQ(
-                DifferingPixels(classestest::WindowPixels(control, pictures.width, pictures.height),
-                                PictureOf(pictures, state)),
-                0)
+            canvas.Print(control);
+            EXPECT_EQ(DifferingPixels(canvas.Pixels(), PictureOf(pictures, state)), 0)
                 << pictures.className << " state " << state;
         }
         DestroyWindow(control);
@@ -360,6 +370,7 @@ TEST_F(ControlsOnHost, EachStatePaintsTheHostPictureOfThatState) {
                 EXPECT_NE(DifferingPixels(PictureOf(pictures, a), PictureOf(pictures, b)), 0);
 }
 
+// On the screen: the press repaints the window itself before anything else runs.
 TEST_F(ControlsOnHost, PressShowsThePressedPictureBeforeTheMessageQueueRuns) {
     const PictureCase& lessMore = PICTURE_CASES[1];
     HWND control = CreateControl(LESS_MORE_BUTTON_CLASS, IDC_MORE);
@@ -392,18 +403,16 @@ TEST_F(ControlsOnHost, StatesBeyondTheHostPicturesDrawNothing) {
 
     for (const PictureCase& pictures : PICTURE_CASES) {
         SCOPED_TRACE(pictures.className);
-        HWND control = CreateControl(pictures.className, 23000);
+        HWND control = CreateControl(pictures.className, pictures.id);
+        classestest::MemoryCanvas canvas(pictures.width, pictures.height);
         const unsigned last = pictures.count - 1;
         for (WORD beyond : {WORD(pictures.count), WORD(0xFFFF)}) {
             SendMessageA(control, CTLM_SETSTATE, last, 0);
-            UpdateWindow(control);
+            canvas.Print(control);
             SendMessageA(control, CTLM_SETSTATE, beyond, 0);
-            UpdateWindow(control);
+            canvas.Print(control);
             EXPECT_EQ(GetWindowWord(control, 0), beyond);
-            EXPECT_EQ(
-                DifferingPixels(classestest::WindowPixels(control, pictures.width, pictures.height),
-                                PictureOf(pictures, last)),
-                0)
+            EXPECT_EQ(DifferingPixels(canvas.Pixels(), PictureOf(pictures, last)), 0)
                 << "state " << beyond;
         }
         DestroyWindow(control);

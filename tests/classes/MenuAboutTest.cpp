@@ -1,8 +1,10 @@
 // The maker's popup in the host menu, the host's setup command and the about box.
 #include "host/HostBinding.h"
 #include "host/PluginEntry.h"
+#include "res/ResourceIds.h"
 #include "sim/host/StandInHost.h"
 #include "tests/classes/ClassesTestSupport.h"
+#include "tests/common/PluginOnHost.h"
 #include "tests/common/ModalDriver.h"
 #include "ui/AboutBox.h"
 
@@ -10,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-using classestest::PluginOnHost;
+using testsupport::PluginOnHost;
 
 namespace {
 
@@ -64,10 +66,10 @@ TEST(MakerMenu, PopupIsInsertedAsTheFourthTopLevelEntry) {
     std::vector<std::pair<UINT, std::string>> items;
     for (int position = 0; position < GetMenuItemCount(popup); ++position)
         items.push_back({GetMenuItemID(popup, position), ItemText(popup, position)});
-    const std::vector<std::pair<UINT, std::string>> expectedItems = {{2951, "Lumo-P31A IN"},
-                                                                     {2950, "Lumo-P31A OUT"}};
+    const std::vector<std::pair<UINT, std::string>> expectedItems = {
+        {IDS_IN_SHORT_NAME, "Lumo-P31A IN"}, {IDS_OUT_SHORT_NAME, "Lumo-P31A OUT"}};
     EXPECT_EQ(items, expectedItems);
-    EXPECT_EQ(standin::MenuEntries(), std::vector<uint32_t>{4990});
+    EXPECT_EQ(standin::MenuEntries(), std::vector<uint32_t>{HOSTCMD_DEVICE_SETUP});
 
     standin::CallFinish();
     standin::HostStop();
@@ -79,7 +81,7 @@ TEST_F(PluginOnHost, SetupCommandShowsAnOwnerlessSetupBox) {
     std::vector<ChildText> children;
     const modal::Outcome outcome = modal::RunModal(
         [] {
-            standin::ChooseMenuCommand(4990);
+            standin::ChooseMenuCommand(HOSTCMD_DEVICE_SETUP);
             return INT_PTR(0);
         },
         {[&](HWND box) {
@@ -119,7 +121,7 @@ TEST_F(PluginOnHost, AboutBoxShowsTheVersionAndOnlyOkClosesIt) {
         modal::RunModal(RunAboutBox, {[&](HWND box) {
                                           seen.push_back(box);
                                           caption = modal::Caption(box);
-                                          version = modal::Text(box, 1007);
+                                          version = modal::Text(box, IDC_ABOUT_TEXT);
                                           modal::Key(box, VK_ESCAPE);
                                       },
                                       [&](HWND box) {

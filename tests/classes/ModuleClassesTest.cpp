@@ -7,11 +7,12 @@
 #include "modules/ModuleRecords.h"
 #include "sim/host/StandInHost.h"
 #include "tests/classes/ClassesTestSupport.h"
+#include "tests/common/PluginOnHost.h"
 
 #include <cstring>
 #include <string>
 
-using classestest::PluginOnHost;
+using testsupport::PluginOnHost;
 
 namespace {
 

@@ -2,6 +2,8 @@
 #include "host/HostBinding.h"
 #include "sim/host/StandInHost.h"
 #include "tests/classes/ClassesTestSupport.h"
+#include "tests/common/MessageSequence.h"
+#include "tests/common/PluginOnHost.h"
 #include "ui/DialogPlacement.h"
 
 #include <cstring>
@@ -9,7 +11,7 @@
 #include <string>
 #include <vector>
 
-using classestest::PluginOnHost;
+using testsupport::PluginOnHost;
 
 namespace {
 
@@ -107,27 +109,19 @@ TEST_F(PluginOnHost, CenterDialogPlacesOnTheReferenceClientArea) {
 
 namespace {
 
-// Records the WM_SETFONT each descendant of a dialog receives.
-std::map<HWND, WNDPROC> originalProcs;
-std::map<HWND, std::vector<WPARAM>> fontsSet;
+// The WM_SETFONT messages each descendant of a dialog receives, one recorder per window.
+std::map<HWND, msgseq::Recorder> fontsSet;
 
-LRESULT CALLBACK RecordingChildProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_SETFONT)
-        fontsSet[window].push_back(wParam);
-    return CallWindowProcA(originalProcs[window], window, message, wParam, lParam);
+bool IsSetFont(UINT message) {
+    return message == WM_SETFONT;
 }
 
 BOOL CALLBACK Subclass(HWND child, LPARAM) {
-    originalProcs[child] = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingChildProc)));
-    fontsSet[child];
+    fontsSet[child].Subclass(child, IsSetFont);
     return TRUE;
 }
 
 void Unsubclass() {
-    for (const auto& entry : originalProcs)
-        SetWindowLongPtrA(entry.first, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry.second));
-    originalProcs.clear();
     fontsSet.clear();
 }
 
@@ -162,9 +156,10 @@ void CheckFontsGiven(HFONT font) {
         const bool keepsDialogFont = _stricmp(className.c_str(), "edit") == 0 ||
                                      _stricmp(className.c_str(), "listbox") == 0 ||
                                      _stricmp(className.c_str(), "combobox") == 0;
-        const std::vector<WPARAM> expected =
-            keepsDialogFont ? std::vector<WPARAM>{} : std::vector<WPARAM>{WPARAM(font)};
-        EXPECT_EQ(entry.second, expected) << className << " " << GetDlgCtrlID(entry.first);
+        const msgseq::Table<msgseq::Message> expected =
+            keepsDialogFont ? MESSAGES()
+                            : MESSAGES({WM_SETFONT, msgseq::CHECK_WPARAM, WPARAM(font)});
+        EXPECT_SEQUENCE(entry.second, expected) << className << " " << GetDlgCtrlID(entry.first);
     }
     // The kinds the dialog holds, as the system names them (not in capitals).
     for (const char* name : {"Edit", "ListBox", "ComboBox", "Static", "Button", "ZAV:CONTROLKANAL",
@@ -217,7 +212,7 @@ TEST_F(PluginOnHost, WithoutADialogFontNoSharedFontIsMadeAndTheNextPlacementTrie
     EXPECT_EQ(sharedDialogFont, nullptr);
     EXPECT_EQ(standin::FontsCreated(), fontsBefore);
     ASSERT_EQ(fontsSet.size(), 1u);
-    EXPECT_EQ(fontsSet.begin()->second, std::vector<WPARAM>{0});
+    EXPECT_SEQUENCE(fontsSet.begin()->second, MESSAGES({WM_SETFONT, msgseq::CHECK_WPARAM, 0}));
     Unsubclass();
     DestroyWindow(plain);
 

@@ -3,6 +3,8 @@
 // plug-in's resources.
 #include "tests/classes/ClassesTestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>

@@ -9,7 +9,7 @@ namespace {
 using BoardTableTest = DeviceTest;
 
 // Calls made for a slot without a board.
-ExpectedCall NoBoard(int32_t slot) {
+msgseq::Call NoBoard(int32_t slot) {
     return {LUMO_SIM_CREATE, slot, -1, slot, 0};
 }
 
@@ -18,15 +18,13 @@ TEST_F(BoardTableTest, SetUpAsksEverySlotInOrderAndShutDownClosesThePresentOnes)
     BoardTable[0].outputClaimed[3] = 1;
     ASSERT_EQ(OpenBoards(), 1);
     EXPECT_TRUE(IsPortLockCreated());
-    std::vector<ExpectedCall> setUp = {{LUMO_SIM_CREATE, 0, -1, 0, 1},
-                                       {LUMO_SIM_GET_RESOURCE, 0, -1, 0xD000, 1},
-                                       {LUMO_SIM_GET_SWITCH_VALUE, 0, -1, 0, 1},
-                                       {LUMO_SIM_CREATE, 1, -1, 1, 1},
-                                       {LUMO_SIM_GET_RESOURCE, 1, -1, 0xD100, 1},
-                                       {LUMO_SIM_GET_SWITCH_VALUE, 1, -1, 1, 1}};
+    msgseq::Table<msgseq::Call> setUp =
+        CALLS({LUMO_SIM_CREATE, 0, -1, 0, 1}, {LUMO_SIM_GET_RESOURCE, 0, -1, 0xD000, 1},
+              {LUMO_SIM_GET_SWITCH_VALUE, 0, -1, 0, 1}, {LUMO_SIM_CREATE, 1, -1, 1, 1},
+              {LUMO_SIM_GET_RESOURCE, 1, -1, 0xD100, 1}, {LUMO_SIM_GET_SWITCH_VALUE, 1, -1, 1, 1});
     for (int32_t slot = 2; slot < BOARD_SLOTS; ++slot)
-        setUp.push_back(NoBoard(slot));
-    ExpectCalls(setUp);
+        setUp.entries.push_back(NoBoard(slot));
+    EXPECT_SEQUENCE(Log(), setUp);
 
     const BoardEntry first = {1, 0xD000, 16, 0, {0, 0, 0, 0}, {0, 0, 0, 0}};
     const BoardEntry second = {1, 0xD100, 16, 1, {0, 0, 0, 0}, {0, 0, 0, 0}};
@@ -39,7 +37,7 @@ TEST_F(BoardTableTest, SetUpAsksEverySlotInOrderAndShutDownClosesThePresentOnes)
     sim.ClearLog();
     BoardTable[1].inputClaimed[0] = 1;
     EXPECT_EQ(CloseBoards(), 1);
-    ExpectCalls({{LUMO_SIM_CLOSE, 0, -1, 0, 1}, {LUMO_SIM_CLOSE, 1, -1, 0, 1}});
+    EXPECT_SEQUENCE(Log(), CALLS({LUMO_SIM_CLOSE, 0, -1, 0, 1}, {LUMO_SIM_CLOSE, 1, -1, 0, 1}));
     EXPECT_FALSE(IsDriverLibraryLoaded());
     EXPECT_FALSE(IsPortLockCreated());
     EXPECT_EQ(BoardTable[1].present, 1) << "the table keeps its contents";
@@ -117,7 +115,7 @@ TEST_F(BoardTableTest, QueriesUseTheSlotLeftByCreate) {
     EXPECT_EQ(calls[2].slot, 6);
     sim.ClearLog();
     CloseBoards();
-    ExpectCalls({{LUMO_SIM_CLOSE, 0, -1, 0, 1}, {LUMO_SIM_CLOSE, 6, -1, 0, 1}});
+    EXPECT_SEQUENCE(Log(), CALLS({LUMO_SIM_CLOSE, 0, -1, 0, 1}, {LUMO_SIM_CLOSE, 6, -1, 0, 1}));
 }
 
 } // namespace

@@ -5,27 +5,8 @@
 #include "tests/common/TestSupport.h"
 
 #include <cstring>
-#include <sstream>
 
 namespace devicetest {
-
-namespace {
-
-std::string Describe(int32_t entry, int32_t slot, int32_t port, int32_t data, int32_t result) {
-    std::ostringstream text;
-    text << LumoSimEntryName(entry) << "(slot " << slot << ", port " << port << ", data 0x"
-         << std::hex << data << std::dec << ") -> " << result;
-    return text.str();
-}
-
-std::string DescribeAll(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += "  " + line + "\n";
-    return text;
-}
-
-} // namespace
 
 void DeviceTest::SetUp() {
     SetPluginInstance(GetModuleHandleA(nullptr));
@@ -47,19 +28,7 @@ void DeviceTest::TearDown() {
 }
 
 std::vector<LumoSimCall> DeviceTest::Log() const {
-    std::vector<LumoSimCall> calls(static_cast<size_t>(sim.LogCount()));
-    for (size_t index = 0; index < calls.size(); ++index)
-        sim.LogEntry(static_cast<int32_t>(index), &calls[index]);
-    return calls;
-}
-
-void DeviceTest::ExpectCalls(const std::vector<ExpectedCall>& expected) const {
-    std::vector<std::string> want, got;
-    for (const ExpectedCall& call : expected)
-        want.push_back(Describe(call.entry, call.slot, call.port, call.data, call.result));
-    for (const LumoSimCall& call : Log())
-        got.push_back(Describe(call.entry, call.slot, call.port, call.data, call.result));
-    EXPECT_EQ(want, got) << "expected:\n" << DescribeAll(want) << "logged:\n" << DescribeAll(got);
+    return msgseq::DriverLog(sim);
 }
 
 size_t DeviceTest::CountCalls(int32_t entry) const {

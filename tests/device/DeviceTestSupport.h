@@ -7,6 +7,7 @@
 #include "device/DriverLibrary.h"
 #include "device/PortAccess.h"
 #include "sim/driver/LumoSimControl.h"
+#include "tests/common/MessageSequence.h"
 
 #include <gtest/gtest.h>
 
@@ -15,19 +16,14 @@
 
 namespace devicetest {
 
-// A driver call as a test expects it; `data` and `result` as LumoSimCall logs them.
-struct ExpectedCall {
-    int32_t entry, slot, port, data, result;
-};
-
 class DeviceTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
+    // The calls logged since the log was last cleared; EXPECT_SEQUENCE(Log(), CALLS(...))
+    // holds them against a table (tests/common/MessageSequence.h).
     std::vector<LumoSimCall> Log() const;
-    // Compares the log with the table, entry by entry, reporting both sequences on a mismatch.
-    void ExpectCalls(const std::vector<ExpectedCall>& expected) const;
     size_t CountCalls(int32_t entry) const;
 
     HMODULE driver = nullptr; // the test's own reference to the simulated driver

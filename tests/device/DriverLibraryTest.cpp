@@ -52,10 +52,10 @@ TEST_F(DriverLibraryTest, CallThroughsPassTheLowSlotAndDataBitsOnly) {
     EXPECT_EQ(DriverInPort(0x70000, 2, &byte), 1);
     EXPECT_EQ(DriverGetLastError(0x10000), LUMO_SIM_ERR_NONE);
     EXPECT_EQ(DriverClose(0x20001), 1);
-    ExpectCalls({{LUMO_SIM_OUT_PORT, 1, 2, 0xA5, 1},
-                 {LUMO_SIM_IN_PORT, 0, 2, 0x00, 1},
-                 {LUMO_SIM_GET_LAST_ERROR, 0, -1, 0, LUMO_SIM_ERR_NONE},
-                 {LUMO_SIM_CLOSE, 1, -1, 0, 1}});
+    EXPECT_SEQUENCE(Log(),
+                    CALLS({LUMO_SIM_OUT_PORT, 1, 2, 0xA5, 1}, {LUMO_SIM_IN_PORT, 0, 2, 0x00, 1},
+                          {LUMO_SIM_GET_LAST_ERROR, 0, -1, 0, LUMO_SIM_ERR_NONE},
+                          {LUMO_SIM_CLOSE, 1, -1, 0, 1}));
 }
 
 // A library lacking any one entry is refused and given back: nothing of it is called, no lock

@@ -43,9 +43,9 @@ TEST_F(PortAccessTest, NonZeroDirectionReadsZeroWrites) {
     byte = 0;
     EXPECT_EQ(AccessPort(1, 2, 0x8000, &byte), 1);
     EXPECT_EQ(byte, 0x5A);
-    ExpectCalls({{LUMO_SIM_OUT_PORT, 1, 2, 0x5A, 1},
-                 {LUMO_SIM_IN_PORT, 1, 2, 0x5A, 1},
-                 {LUMO_SIM_IN_PORT, 1, 2, 0x5A, 1}});
+    EXPECT_SEQUENCE(Log(),
+                    CALLS({LUMO_SIM_OUT_PORT, 1, 2, 0x5A, 1}, {LUMO_SIM_IN_PORT, 1, 2, 0x5A, 1},
+                          {LUMO_SIM_IN_PORT, 1, 2, 0x5A, 1}));
 }
 
 TEST_F(PortAccessTest, FailureComesBackAsZeroWithTheLockLeft) {

@@ -1,26 +1,18 @@
 #include "tests/dialogs/DialogsTestSupport.h"
 
-#include "host/HostBinding.h"
-#include "host/PluginEntry.h"
-#include "sim/host/StandInHost.h"
-
 #include <cstring>
 
 namespace dialogstest {
 
-void PluginOnHost::SetUp() {
-    SetPluginInstance(GetModuleHandleA(nullptr));
-    ASSERT_TRUE(standin::HostStart());
-    standin::AttachPluginEntries(SetupPemoDLL, FinishPemoDLL, WEP);
-    ASSERT_EQ(standin::CallSetup(), 1);
+void BoardsOnHost::SetUp() {
+    PluginOnHost::SetUp();
     std::memcpy(boardsAtSetup, BoardTable, sizeof BoardTable);
     std::memset(BoardTable, 0, sizeof BoardTable);
 }
 
-void PluginOnHost::TearDown() {
+void BoardsOnHost::TearDown() {
     std::memcpy(BoardTable, boardsAtSetup, sizeof BoardTable);
-    standin::CallFinish();
-    standin::HostStop();
+    PluginOnHost::TearDown();
 }
 
 void PlaceBoard(int slot, uint32_t address, int32_t length, uint32_t switchValue) {

@@ -1,20 +1,19 @@
-// The setting of the dialog tests: the stand-in host with the plug-in's parts linked in and set
-// up, so that the templates, the custom controls, the shared font and the host services are
-// the real ones. The test acts as the user through tests/common/ModalDriver.
+// The setting of the dialog tests: the plug-in on the stand-in host (tests/common), so that the
+// templates, the custom controls, the shared font and the host services are the real ones, and
+// a board table the tests fill themselves. The test acts as the user through
+// tests/common/ModalDriver.
 #pragma once
 
 #include "device/BoardTable.h"
-
-#include <gtest/gtest.h>
-#include <windows.h>
+#include "tests/common/PluginOnHost.h"
 
 #include <cstdint>
 
 namespace dialogstest {
 
-// Each test: host started, plug-in set up, board table emptied (tests place their boards);
-// the board table found at set-up is put back before the plug-in finishes.
-class PluginOnHost : public ::testing::Test {
+// The plug-in on the host with its board table emptied; the table found at set-up is put back
+// before the plug-in finishes.
+class BoardsOnHost : public testsupport::PluginOnHost {
 protected:
     void SetUp() override;
     void TearDown() override;

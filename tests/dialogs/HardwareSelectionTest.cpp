@@ -31,7 +31,7 @@ struct ListingCase {
     void (*boards)();
     PortKind kind;
     Strings listed;
-    Strings firstBoardFields; // 1001, 1002, 1003
+    Strings firstBoardFields; // address, length, switch value
 };
 
 void BoardsAt2And5() {
@@ -52,7 +52,7 @@ void OddPresentValueAndLastSlot() {
     PlaceBoard(15, 0x10, -1, 0xABCDEF01);
 }
 
-TEST_F(PluginOnHost, HardwareListsPresentBoardsWithAFreePortOfTheKind) {
+TEST_F(BoardsOnHost, HardwareListsPresentBoardsWithAFreePortOfTheKind) {
     const ListingCase cases[] = {
         {"slots 2 and 5",
          BoardsAt2And5,
@@ -88,15 +88,16 @@ TEST_F(PluginOnHost, HardwareListsPresentBoardsWithAFreePortOfTheKind) {
         int selection = -2;
         std::string logSlot = "?";
         bool logSlotVisible = true;
-        auto outcome = RunSelection(c.kind, {[&](HWND dialog) {
-                                                 listed = modal::ListItems(dialog, 103);
-                                                 selection = modal::ListSelection(dialog, 103);
-                                                 for (int id : {1001, 1002, 1003})
-                                                     fields.push_back(modal::Text(dialog, id));
-                                                 logSlot = modal::Text(dialog, 1011);
-                                                 logSlotVisible = modal::IsVisible(dialog, 1011);
-                                             },
-                                             [](HWND dialog) { modal::Click(dialog, IDCANCEL); }});
+        auto outcome = RunSelection(
+            c.kind, {[&](HWND dialog) {
+                         listed = modal::ListItems(dialog, IDC_DEVSEL_LIST);
+                         selection = modal::ListSelection(dialog, IDC_DEVSEL_LIST);
+                         for (int id : {IDC_DEVSEL_ADDRESS, IDC_DEVSEL_LENGTH, IDC_DEVSEL_SWITCH})
+                             fields.push_back(modal::Text(dialog, id));
+                         logSlot = modal::Text(dialog, IDC_DEVSEL_LOGSLOT);
+                         logSlotVisible = modal::IsVisible(dialog, IDC_DEVSEL_LOGSLOT);
+                     },
+                     [](HWND dialog) { modal::Click(dialog, IDCANCEL); }});
         EXPECT_EQ(-1, outcome.result);
         EXPECT_TRUE(outcome.shown);
         EXPECT_EQ(c.listed, listed);
@@ -107,7 +108,7 @@ TEST_F(PluginOnHost, HardwareListsPresentBoardsWithAFreePortOfTheKind) {
     }
 }
 
-TEST_F(PluginOnHost, HardwareWithoutAQualifyingBoardWarnsAndNeverShows) {
+TEST_F(BoardsOnHost, HardwareWithoutAQualifyingBoardWarnsAndNeverShows) {
     struct Case {
         const char* what;
         void (*boards)();
@@ -145,7 +146,7 @@ TEST_F(PluginOnHost, HardwareWithoutAQualifyingBoardWarnsAndNeverShows) {
     }
 }
 
-TEST_F(PluginOnHost, HardwareOffersTheFreePortsOfTheBoardAndOkTakesTheChoice) {
+TEST_F(BoardsOnHost, HardwareOffersTheFreePortsOfTheBoardAndOkTakesTheChoice) {
     struct Case {
         PortKind kind;
         std::vector<uint16_t> claimed;
@@ -172,11 +173,12 @@ TEST_F(PluginOnHost, HardwareOffersTheFreePortsOfTheBoardAndOkTakesTheChoice) {
         Choice(c.kind) = {9, 9};
         Strings offered;
         int selection = -2;
-        auto outcome = RunSelection(c.kind, {[&](HWND dialog) {
-                                                 offered = modal::ComboItems(dialog, 1012);
-                                                 selection = modal::ComboSelection(dialog, 1012);
-                                             },
-                                             [](HWND dialog) { modal::Click(dialog, IDOK); }});
+        auto outcome =
+            RunSelection(c.kind, {[&](HWND dialog) {
+                                      offered = modal::ComboItems(dialog, IDC_DEVSEL_PORTS);
+                                      selection = modal::ComboSelection(dialog, IDC_DEVSEL_PORTS);
+                                  },
+                                  [](HWND dialog) { modal::Click(dialog, IDOK); }});
         EXPECT_EQ(0, outcome.result);
         EXPECT_EQ(c.offered, offered);
         EXPECT_EQ(0, selection);
@@ -191,12 +193,12 @@ struct BrowseCase {
     std::vector<modal::Step> gestures; // the last one ends the dialog
     int result;
     HardwareChoice choice; // {9, 9}: unchanged
-    Strings fieldsAtEnd;   // 1001 to 1003 after the gestures but the last
+    Strings fieldsAtEnd;   // address, length and switch value after the gestures but the last
     Strings comboAtEnd;
     int comboSelectionAtEnd;
 };
 
-TEST_F(PluginOnHost, HardwareBrowsingBoardsAndPorts) {
+TEST_F(BoardsOnHost, HardwareBrowsingBoardsAndPorts) {
     using namespace modal;
     const Strings ports2 = {"出力ﾎﾟｰﾄ 0 ( 0 - 7 )", "出力ﾎﾟｰﾄ 1 ( 8 - 15 )",
                             "出力ﾎﾟｰﾄ 2 ( 16 - 23 )", "出力ﾎﾟｰﾄ 3 ( 24 - 31 )"};
@@ -207,34 +209,34 @@ TEST_F(PluginOnHost, HardwareBrowsingBoardsAndPorts) {
     // clang-format off
     const BrowseCase cases[] = {
         {"reselecting the shown board keeps the port",
-         {[](HWND d) { SelectComboItem(d, 1012, 2); }, [](HWND d) { SelectListItem(d, 103, 0); },
+         {[](HWND d) { SelectComboItem(d, IDC_DEVSEL_PORTS, 2); }, [](HWND d) { SelectListItem(d, IDC_DEVSEL_LIST, 0); },
           [](HWND d) { Click(d, IDOK); }},
          0, {2, 2}, fields2, ports2, 2},
         {"another board refills the ports",
-         {[](HWND d) { SelectComboItem(d, 1012, 2); }, [](HWND d) { SelectListItem(d, 103, 1); },
+         {[](HWND d) { SelectComboItem(d, IDC_DEVSEL_PORTS, 2); }, [](HWND d) { SelectListItem(d, IDC_DEVSEL_LIST, 1); },
           [](HWND d) { Click(d, IDOK); }},
          0, {5, 1}, fields5, ports5, 0},
         {"back to the first board starts at its first port",
-         {[](HWND d) { SelectListItem(d, 103, 1); }, [](HWND d) { SelectComboItem(d, 1012, 1); },
-          [](HWND d) { SelectListItem(d, 103, 0); }, [](HWND d) { Click(d, IDOK); }},
+         {[](HWND d) { SelectListItem(d, IDC_DEVSEL_LIST, 1); }, [](HWND d) { SelectComboItem(d, IDC_DEVSEL_PORTS, 1); },
+          [](HWND d) { SelectListItem(d, IDC_DEVSEL_LIST, 0); }, [](HWND d) { Click(d, IDOK); }},
          0, {2, 0}, fields2, ports2, 0},
         {"double-click confirms with the port selected then",
-         {[](HWND d) { SelectListItem(d, 103, 1); }, [](HWND d) { SelectComboItem(d, 1012, 2); },
-          [](HWND d) { DoubleClickListItem(d, 103, 1); }},
+         {[](HWND d) { SelectListItem(d, IDC_DEVSEL_LIST, 1); }, [](HWND d) { SelectComboItem(d, IDC_DEVSEL_PORTS, 2); },
+          [](HWND d) { DoubleClickListItem(d, IDC_DEVSEL_LIST, 1); }},
          0, {5, 3}, fields5, ports5, 2},
         {"Enter confirms", {[](HWND d) { Key(d, VK_RETURN); }}, 0, {2, 0}, fields2, ports2, 0},
-        {"Cancel", {[](HWND d) { SelectListItem(d, 103, 1); }, [](HWND d) { Click(d, IDCANCEL); }},
+        {"Cancel", {[](HWND d) { SelectListItem(d, IDC_DEVSEL_LIST, 1); }, [](HWND d) { Click(d, IDCANCEL); }},
          -1, {9, 9}, fields5, ports5, 0},
         {"Escape", {[](HWND d) { Key(d, VK_ESCAPE); }}, -1, {9, 9}, fields2, ports2, 0},
         {"close box", {[](HWND d) { CloseBox(d); }}, -1, {9, 9}, fields2, ports2, 0},
         {"OK without a port selected does nothing",
-         {[](HWND d) { SendDlgItemMessageA(d, 1012, CB_SETCURSEL, WPARAM(-1), 0); },
+         {[](HWND d) { SendDlgItemMessageA(d, IDC_DEVSEL_PORTS, CB_SETCURSEL, WPARAM(-1), 0); },
           [](HWND d) { Click(d, IDOK); }, [](HWND d) { Click(d, IDCANCEL); }},
          -1, {9, 9}, fields2, ports2, -1},
         {"OK without a board selected does nothing",
-         {[](HWND d) { SendDlgItemMessageA(d, 103, LB_SETCURSEL, WPARAM(-1), 0); },
-          [](HWND d) { Command(d, 103, LBN_SELCHANGE); }, [](HWND d) { Click(d, IDOK); },
-          [](HWND d) { Command(d, 103, LBN_DBLCLK); }, [](HWND d) { Key(d, VK_ESCAPE); }},
+         {[](HWND d) { SendDlgItemMessageA(d, IDC_DEVSEL_LIST, LB_SETCURSEL, WPARAM(-1), 0); },
+          [](HWND d) { Command(d, IDC_DEVSEL_LIST, LBN_SELCHANGE); }, [](HWND d) { Click(d, IDOK); },
+          [](HWND d) { Command(d, IDC_DEVSEL_LIST, LBN_DBLCLK); }, [](HWND d) { Key(d, VK_ESCAPE); }},
          -1, {9, 9}, fields2, ports2, 0},
     };
     // clang-format on
@@ -252,10 +254,10 @@ TEST_F(PluginOnHost, HardwareBrowsingBoardsAndPorts) {
         Strings fields, combo;
         int comboSelection = -2;
         steps.push_back([&](HWND dialog) {
-            for (int id : {1001, 1002, 1003})
+            for (int id : {IDC_DEVSEL_ADDRESS, IDC_DEVSEL_LENGTH, IDC_DEVSEL_SWITCH})
                 fields.push_back(Text(dialog, id));
-            combo = ComboItems(dialog, 1012);
-            comboSelection = ComboSelection(dialog, 1012);
+            combo = ComboItems(dialog, IDC_DEVSEL_PORTS);
+            comboSelection = ComboSelection(dialog, IDC_DEVSEL_PORTS);
         });
         steps.push_back(c.gestures.back());
         auto outcome = RunSelection(PortKind::Output, steps);
@@ -272,12 +274,12 @@ TEST_F(PluginOnHost, HardwareBrowsingBoardsAndPorts) {
     }
 }
 
-TEST_F(PluginOnHost, HardwareChoiceOfOneKindLeavesTheOtherKindsChoice) {
+TEST_F(BoardsOnHost, HardwareChoiceOfOneKindLeavesTheOtherKindsChoice) {
     PlaceBoard(6);
     Choice(PortKind::Input) = {9, 9};
-    auto outcome =
-        RunSelection(PortKind::Output, {[](HWND d) { modal::SelectComboItem(d, 1012, 3); },
-                                        [](HWND d) { modal::Click(d, IDOK); }});
+    auto outcome = RunSelection(PortKind::Output,
+                                {[](HWND d) { modal::SelectComboItem(d, IDC_DEVSEL_PORTS, 3); },
+                                 [](HWND d) { modal::Click(d, IDOK); }});
     EXPECT_EQ(0, outcome.result);
     EXPECT_EQ(6, Choice(PortKind::Output).chosenSlot);
     EXPECT_EQ(3, Choice(PortKind::Output).chosenPort);
@@ -285,7 +287,7 @@ TEST_F(PluginOnHost, HardwareChoiceOfOneKindLeavesTheOtherKindsChoice) {
     EXPECT_EQ(9, Choice(PortKind::Input).chosenPort);
 }
 
-TEST_F(PluginOnHost, HardwareDialogThatCannotBeMadeIsACancel) {
+TEST_F(BoardsOnHost, HardwareDialogThatCannotBeMadeIsACancel) {
     PlaceBoard(6);
     HWND gone = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, 0);
     DestroyWindow(gone);

@@ -6,6 +6,7 @@
 #include "modules/ModuleRecords.h"
 #include "res/ResourceIds.h"
 #include "sim/host/StandInHost.h"
+#include "tests/common/MessageSequence.h"
 #include "tests/common/ModalDriver.h"
 #include "tests/dialogs/DialogsTestSupport.h"
 #include "ui/ChannelControls.h"
@@ -36,7 +37,6 @@ struct Variant {
     const char* title;
     bool countIsInputs; // channel count on the input side (output class)
     size_t blockSize;
-    size_t portOffset;
     const char* port2Name;
 };
 
@@ -46,9 +46,9 @@ void PrintTo(const Variant& variant, std::ostream* out) {
 
 const Variant variants[] = {
     {"Output", "Lumo-P31 OUT", "LUMO31A_OUT", OutputParamsDialogProc, "Lumo-P31A パラレル出力",
-     true, sizeof(OutParams), offsetof(OutParams, port), "出力ﾎﾟｰﾄ 2 ( 16 - 23 )"},
+     true, sizeof(OutParams), "出力ﾎﾟｰﾄ 2 ( 16 - 23 )"},
     {"Input", "Lumo-P31 IN", "LUMO31A_IN", InputParamsDialogProc, "Lumo-P31A パラレル入力", false,
-     sizeof(InParams), offsetof(InParams, port), "入力ﾎﾟｰﾄ 2 ( 16 - 23 )"},
+     sizeof(InParams), "入力ﾎﾟｰﾄ 2 ( 16 - 23 )"},
 };
 
 // ---- Gestures -------------------------------------------------------------------------------
@@ -86,7 +86,9 @@ Strings NamesWith(std::vector<std::string> first) {
     return first;
 }
 
-// Channel buttons 0 to 7, then "/", the less and the more button: "12233333/14".
+// The state words of channel buttons 0 to 7, then "/", the less and the more button:
+// "12233333/14" is channel 0 selected (CHANNEL_SELECTED), 1 and 2 in use, the others unused,
+// less up (LESS_UP) and more up (MORE_UP).
 std::string States(HWND dialog) {
     std::string states;
     for (int k = 0; k < 8; k++)
@@ -99,7 +101,7 @@ std::string States(HWND dialog) {
 
 // ---- The module -----------------------------------------------------------------------------
 
-class ParamsDialog : public PluginOnHost, public ::testing::WithParamInterface<Variant> {
+class ParamsDialog : public BoardsOnHost, public ::testing::WithParamInterface<Variant> {
 protected:
     const Variant& variant() const { return GetParam(); }
 
@@ -116,26 +118,30 @@ protected:
             block[i] = uint8_t(0xA0 + i % 31);
         for (int k = 0; k < 8; k++)
             std::snprintf(Name(module, k), 24, "ch%d", k);
-        SetWord(module, 192, 3);
-        SetWord(module, variant().portOffset, 2);
+        standin::StorePort(module, 3, 2);
         std::strcpy(module->moduleName, "mod");
         std::strcpy(module->moduleDescription, "desc");
         if (variant().countIsInputs)
-            reinterpret_cast<OutParams*>(block)->portBytes = 0;
+            OutParamsOf(module)->portBytes = 0;
         return module;
     }
-    static uint8_t* Block(ModuleRecord* module) { return FromAddr32<uint8_t>(module->params); }
-    static char* Name(ModuleRecord* module, int k) {
-        return reinterpret_cast<char*>(Block(module)) + 24 * k;
+    static uint8_t* Block(ModuleRecord* module) {
+        return reinterpret_cast<uint8_t*>(ParamsBlockOf(module));
     }
-    static void SetWord(ModuleRecord* module, size_t offset, uint16_t value) {
-        std::memcpy(Block(module) + offset, &value, 2);
+    static char* Name(ModuleRecord* module, int k) {
+        return ParamsBlockOf(module)->head.channelNames[k];
     }
     static Strings Names(ModuleRecord* module) {
         Strings names;
         for (int k = 0; k < 8; k++)
             names.push_back(Name(module, k));
         return names;
+    }
+    // The bytes of the block after the eight names.
+    std::vector<uint8_t> AfterTheNames(ModuleRecord* module) const {
+        const uint8_t* names = reinterpret_cast<const uint8_t*>(ParamsBlockOf(module));
+        return std::vector<uint8_t>(names + sizeof ParamsHead::channelNames,
+                                    names + variant().blockSize);
     }
     // The module record and its block, byte for byte.
     std::vector<uint8_t> Snapshot(ModuleRecord* module) const {
@@ -245,6 +251,48 @@ TEST_P(ParamsDialog, ChannelRowFollowsTheGestures) {
         if (c.focus) {
             EXPECT_EQ(c.focus, focus);
         }
+    }
+}
+
+// What the dialog sends its buttons after the gestures: only the buttons whose state changes
+// hear of it, and never the channel buttons beyond the eight it drives.
+TEST_P(ParamsDialog, GesturesReachOnlyTheButtonsThatChange) {
+    const auto to = [](int id, UINT message, WPARAM state) -> msgseq::Message {
+        return {message, msgseq::CHECK_ID | msgseq::CHECK_WPARAM, state, 0, id};
+    };
+    const int channel2 = IDC_CHANNEL0 + 2, channel7 = IDC_CHANNEL0 + 7;
+    struct Case {
+        const char* what;
+        uint32_t channels;
+        std::vector<Step> gestures;
+        msgseq::Table<msgseq::Message> traffic;
+    } cases[] = {
+        {"less, more, a press",
+         3,
+         {Less(), More(), Press(2)},
+         MESSAGES(to(channel2, CTLM_SETSTATE, CHANNEL_UNUSED),
+                  to(channel2, CTLM_SETSTATE, CHANNEL_IN_USE), to(IDC_CHANNEL0, CTLM_DESELECT, 0),
+                  to(channel2, CTLM_SETSTATE, CHANNEL_SELECTED))},
+        {"less and more at the limit",
+         8,
+         {Less(), More()},
+         MESSAGES(to(IDC_MORE, CTLM_SETSTATE, MORE_UP), to(channel7, CTLM_SETSTATE, CHANNEL_UNUSED),
+                  to(IDC_MORE, CTLM_SETSTATE, MORE_DISABLED),
+                  to(channel7, CTLM_SETSTATE, CHANNEL_IN_USE))},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        msgseq::Recorder buttons;
+        std::vector<Step> steps = {[&buttons](HWND d) {
+            for (int id = IDC_LESS; id < IDC_CHANNEL0 + 16; id++)
+                buttons.Subclass(GetDlgItem(d, id), [](UINT message) {
+                    return message == CTLM_SETSTATE || message == CTLM_DESELECT;
+                });
+        }};
+        steps.insert(steps.end(), c.gestures.begin(), c.gestures.end());
+        steps.push_back([](HWND d) { modal::Click(d, IDCANCEL); });
+        Run(MakeModule(c.channels), steps);
+        EXPECT_SEQUENCE(buttons, c.traffic);
     }
 }
 
@@ -369,7 +417,7 @@ TEST_P(ParamsDialog, StrayCommandsAndOversizedCountsStayInTheBlock) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ModuleRecord* module = MakeModule(c.channels);
-        std::vector<uint8_t> rest(Block(module) + 192, Block(module) + variant().blockSize);
+        const std::vector<uint8_t> rest = AfterTheNames(module);
         std::string states;
         std::vector<Step> steps = c.gestures;
         steps.push_back([&](HWND d) { states = States(d); });
@@ -378,8 +426,7 @@ TEST_P(ParamsDialog, StrayCommandsAndOversizedCountsStayInTheBlock) {
         EXPECT_EQ(1, outcome.result);
         EXPECT_EQ(c.states, states);
         EXPECT_EQ(c.names, Names(module));
-        EXPECT_TRUE(rest ==
-                    std::vector<uint8_t>(Block(module) + 192, Block(module) + variant().blockSize));
+        EXPECT_TRUE(rest == AfterTheNames(module));
         EXPECT_EQ(ExpectedSizeChange(module, c.count), standin::SizeChanges());
     }
 }
@@ -459,7 +506,7 @@ TEST_P(ParamsDialog, OkKeepsTheExperimentsByteBuffer) {
     if (!variant().countIsInputs)
         GTEST_SKIP() << "only the output block holds a run-time value";
     ModuleRecord* module = MakeModule(3);
-    OutParams* params = FromAddr32<OutParams>(module->params);
+    OutParams* params = OutParamsOf(module);
     for (Addr32 buffer : {Addr32(0x00345678), Addr32(0)}) {
         params->portBytes = buffer == 0 ? 0x00345678 : 0;
         auto outcome = Run(module, {TypeName("kept"), [&](HWND) { params->portBytes = buffer; },
@@ -506,8 +553,7 @@ TEST_P(ParamsDialog, ShowsTheModuleAndItsDevice) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.portText);
         ModuleRecord* module = MakeModule(3);
-        SetWord(module, 192, c.slot);
-        SetWord(module, variant().portOffset, c.port);
+        standin::StorePort(module, c.slot, c.port);
         Strings texts;
         int focus = 0;
         auto outcome = Run(module, {[&](HWND d) {

@@ -137,7 +137,7 @@ TEST_F(PluginBinding, UnloadingForgetsWhatPointsIntoThePlugin) {
     EXPECT_TRUE(standin::DefinedVariables().empty());
     EXPECT_EQ(GetMenuItemCount(standin::MainMenu()), 5) << "the plug-in's popup is gone";
     standin::SetBlockSize(50); // writes nowhere now
-    standin::ChooseMenuCommand(4990);
+    standin::ChooseMenuCommand(HOSTCMD_DEVICE_SETUP);
     // Loaded again, the plug-in binds afresh.
     ASSERT_TRUE(standin::LoadPlugin(testsupport::BesideProgram("Pemo_ux1.dll").c_str()));
     EXPECT_EQ(setupResult = standin::CallSetup(), 1);

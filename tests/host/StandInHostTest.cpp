@@ -104,20 +104,21 @@ void PEMO_HOSTCALL PluginCommand() {
 
 TEST_F(StandInHost, MenuCommandsReachThePluginFirstThenTheHost) {
     int hostRuns[2] = {0, 0};
-    standin::RegisterHostCommand(4990, [&] { ++hostRuns[0]; });
-    standin::RegisterHostCommand(40201, [&] { ++hostRuns[1]; });
+    standin::RegisterHostCommand(HOSTCMD_DEVICE_SETUP, [&] { ++hostRuns[0]; });
+    standin::RegisterHostCommand(standin::HOSTCMD_EXPERIMENT_START, [&] { ++hostRuns[1]; });
     pluginCommandRuns = 0;
-    EXPECT_EQ(Service<RegisterMenuEntryFn>("RegisterMenuEntry")(4990, PluginCommand), 1);
-    EXPECT_EQ(standin::MenuEntries(), std::vector<uint32_t>{4990});
+    EXPECT_EQ(
+        Service<RegisterMenuEntryFn>("RegisterMenuEntry")(HOSTCMD_DEVICE_SETUP, PluginCommand), 1);
+    EXPECT_EQ(standin::MenuEntries(), std::vector<uint32_t>{HOSTCMD_DEVICE_SETUP});
 
     struct Step {
         uint32_t command;
         int pluginRuns, hostSetupRuns, hostStartRuns;
     };
     const Step steps[] = {
-        {4990, 1, 0, 0},  // the plug-in's handler replaces the host's
-        {40201, 1, 0, 1}, // a host command
-        {12345, 1, 0, 1}, // nobody's: nothing happens
+        {HOSTCMD_DEVICE_SETUP, 1, 0, 0},              // the plug-in's handler replaces the host's
+        {standin::HOSTCMD_EXPERIMENT_START, 1, 0, 1}, // a host command
+        {12345, 1, 0, 1},                             // nobody's: nothing happens
     };
     for (const Step& step : steps) {
         standin::ChooseMenuCommand(step.command);
@@ -138,22 +139,22 @@ TEST_F(StandInHost, NamesAreAnsweredThroughTheMainWindow) {
         uintptr_t expected;
     };
     const Case cases[] = {
-        {30000, "MainMenu", uintptr_t(standin::MainMenu())},
-        {30000, "hInstPemo", uintptr_t(GetModuleHandleA(nullptr))},
-        {30000, "hBitChannel", uintptr_t(standin::ChannelBitmaps())},
-        {30000, "hBitLessMore", uintptr_t(standin::LessMoreBitmaps())},
-        {30000, "mainmenu", 0},    // spelled exactly or not at all
-        {30000, "NewMemAlloc", 0}, // a service is no variable
-        {30001, "MainMenu", 0},
-        {30001, "NewMemAlloc", standin::AnswerService("NewMemAlloc")},
-        {30001, "", 0},
+        {HOSTMSG_VARIABLE, "MainMenu", uintptr_t(standin::MainMenu())},
+        {HOSTMSG_VARIABLE, "hInstPemo", uintptr_t(GetModuleHandleA(nullptr))},
+        {HOSTMSG_VARIABLE, "hBitChannel", uintptr_t(standin::ChannelBitmaps())},
+        {HOSTMSG_VARIABLE, "hBitLessMore", uintptr_t(standin::LessMoreBitmaps())},
+        {HOSTMSG_VARIABLE, "mainmenu", 0},    // spelled exactly or not at all
+        {HOSTMSG_VARIABLE, "NewMemAlloc", 0}, // a service is no variable
+        {HOSTMSG_SERVICE, "MainMenu", 0},
+        {HOSTMSG_SERVICE, "NewMemAlloc", standin::AnswerService("NewMemAlloc")},
+        {HOSTMSG_SERVICE, "", 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ask(c.message, c.name), c.expected) << c.message << " " << c.name;
     EXPECT_EQ(standin::NameQueries().size(), sizeof cases / sizeof cases[0]);
 
     // &CurrentModulePtr designates the word the host keeps its current module in.
-    auto* word = reinterpret_cast<Addr32*>(ask(30000, "&CurrentModulePtr"));
+    auto* word = reinterpret_cast<Addr32*>(ask(HOSTMSG_VARIABLE, "&CurrentModulePtr"));
     standin::SetCurrentModule(reinterpret_cast<ModuleRecord*>(uintptr_t(0x1234)));
     EXPECT_EQ(*word, 0x1234u);
 }
@@ -346,10 +347,11 @@ TEST_F(StandInHost, ModuleMessagesAndTheServicesOfTheHandler) {
     ModuleRecord* first = standin::NewModule(RegisterTestClass());
     ModuleRecord* second = standin::NewModule(*standin::FindClass(testClassName));
     standin::SetCurrentModule(first);
-    EXPECT_EQ(standin::SendModuleMessage(second, 101), 1);
-    EXPECT_EQ(standin::SendModuleMessage(second, 103), 1);
+    EXPECT_EQ(standin::SendModuleMessage(second, MODMSG_CREATE), 1);
+    EXPECT_EQ(standin::SendModuleMessage(second, MODMSG_PARAMETER_DIALOG), 1);
     ASSERT_EQ(handlerCalls.size(), 2u);
-    EXPECT_EQ(handlerCalls[0].current, first) << "only 103 moves the current module";
+    EXPECT_EQ(handlerCalls[0].current, first)
+        << "only the parameter dialog moves the current module";
     EXPECT_EQ(handlerCalls[1].current, second);
 
     auto resize = Service<ChangeModuleSizeFn>("ChangeModuleSize");
@@ -381,7 +383,7 @@ TEST_F(StandInHost, ExperimentStartAndStop) {
 
     // A module that cannot start ends the run for every module.
     handlerCalls.clear();
-    refusedMessage = 106;
+    refusedMessage = MODMSG_EXPERIMENT_START;
     standin::SetBlockSize(0);
     EXPECT_FALSE(standin::StartExperiment({modules[0], modules[1]}));
     EXPECT_FALSE(standin::ExperimentRunning());
@@ -389,7 +391,8 @@ TEST_F(StandInHost, ExperimentStartAndStop) {
     std::vector<uint32_t> messages;
     for (const HandlerCall& call : handlerCalls)
         messages.push_back(call.message);
-    EXPECT_EQ(messages, (std::vector<uint32_t>{106, 106, 107, 107}));
+    EXPECT_EQ(messages, (std::vector<uint32_t>{MODMSG_EXPERIMENT_START, MODMSG_EXPERIMENT_START,
+                                               MODMSG_EXPERIMENT_STOP, MODMSG_EXPERIMENT_STOP}));
 }
 
 // ---- Blocks -------------------------------------------------------------------------------

@@ -46,7 +46,7 @@ class NoBoards : public ModuleTest {
 
 TEST_F(NoBoards, CreateWithoutAUsableBoardIsRefused) {
     ModuleRecord* module = NewModuleOf(OUTPUT_CLASS);
-    EXPECT_EQ(standin::SendModuleMessage(module, 101), 0);
+    EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_CREATE), 0);
     EXPECT_EQ(WarningTitles(), std::vector<std::string>{"エラー"});
     EXPECT_EQ(module->inputChannelCount, 0u);
     EXPECT_TRUE(NoClaims());
@@ -105,10 +105,10 @@ TEST_F(ModuleMessages, EachClassClaimsThePortOfItsOwnKind) {
     EXPECT_EQ(BoardTable[2].inputClaimed[3], 1);
     EXPECT_EQ(BoardTable[2].outputClaimed[3], 1);
 
-    EXPECT_EQ(standin::SendModuleMessage(output, 102), 1);
+    EXPECT_EQ(standin::SendModuleMessage(output, MODMSG_DELETE), 1);
     EXPECT_EQ(BoardTable[2].outputClaimed[3], 0);
     EXPECT_EQ(BoardTable[2].inputClaimed[3], 1);
-    EXPECT_EQ(standin::SendModuleMessage(input, 102), 1);
+    EXPECT_EQ(standin::SendModuleMessage(input, MODMSG_DELETE), 1);
     EXPECT_TRUE(NoClaims());
 }
 
@@ -116,15 +116,15 @@ TEST_F(ModuleMessages, RestoreOfAnAbsentBoardFailsAndDeleteStillReleases) {
     for (const char* className : {OUTPUT_CLASS, INPUT_CLASS}) {
         standin::ClearRecords();
         ModuleRecord* module = NewModuleOf(className);
-        StorePort(module, 7, 1);
-        EXPECT_EQ(standin::SendModuleMessage(module, 105), 0) << className;
+        standin::StorePort(module, 7, 1);
+        EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_RESTORE), 0) << className;
         ASSERT_EQ(standin::Warnings().size(), 1u);
         EXPECT_EQ(standin::Warnings()[0].title, "エラー");
         EXPECT_EQ(standin::Warnings()[0].text, "デバイスが存在しません");
         EXPECT_TRUE(NoClaims());
 
         BoardTable[7].outputClaimed[1] = BoardTable[7].inputClaimed[1] = 1;
-        EXPECT_EQ(standin::SendModuleMessage(module, 102), 1);
+        EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_DELETE), 1);
         if (className == INPUT_CLASS)
             EXPECT_EQ(BoardTable[7].inputClaimed[1], 0);
         else
@@ -137,7 +137,7 @@ TEST_F(ModuleMessages, TwoRestoresOfOnePortThenOneDeleteLeaveItFree) {
     ModuleRecord* first = RestoredModule(OUTPUT_CLASS, 2, 1, 1, 0);
     ModuleRecord* second = RestoredModule(OUTPUT_CLASS, 2, 1, 1, 0);
     EXPECT_EQ(BoardTable[2].outputClaimed[1], 1);
-    EXPECT_EQ(standin::SendModuleMessage(first, 102), 1);
+    EXPECT_EQ(standin::SendModuleMessage(first, MODMSG_DELETE), 1);
     EXPECT_EQ(BoardTable[2].outputClaimed[1], 0);
     EXPECT_TRUE(standin::Warnings().empty());
     (void)second;
@@ -145,9 +145,9 @@ TEST_F(ModuleMessages, TwoRestoresOfOnePortThenOneDeleteLeaveItFree) {
 
 TEST_F(ModuleMessages, RestoreForgetsABufferAddressStoredByAnEarlierRun) {
     ModuleRecord* module = NewModuleOf(OUTPUT_CLASS, 1, 0);
-    StorePort(module, 2, 0);
+    standin::StorePort(module, 2, 0);
     OutParamsOf(module)->portBytes = 0x00ABCDEF;
-    ASSERT_EQ(standin::SendModuleMessage(module, 105), 1);
+    ASSERT_EQ(standin::SendModuleMessage(module, MODMSG_RESTORE), 1);
     EXPECT_EQ(OutParamsOf(module)->portBytes, 0u);
 
     // Processed without a start: the blocks stay with the host and nothing is written.
@@ -158,7 +158,7 @@ TEST_F(ModuleMessages, RestoreForgetsABufferAddressStoredByAnEarlierRun) {
     EXPECT_TRUE(PortWrites(2, 0).empty());
 
     const size_t live = standin::LivePluginAllocations();
-    EXPECT_EQ(standin::SendModuleMessage(module, 107), 1);
+    EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_EXPERIMENT_STOP), 1);
     EXPECT_EQ(standin::LivePluginAllocations(), live);
 }
 
@@ -168,7 +168,7 @@ TEST_F(ModuleMessages, OutputStartWithoutMemoryFailsAndTheStopAfterItDoesNothing
     standin::SetBlockSize(64);
     const size_t live = standin::LivePluginAllocations();
     standin::FailNextAllocation();
-    EXPECT_EQ(standin::SendModuleMessage(module, 106), 0);
+    EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_EXPERIMENT_START), 0);
     ASSERT_EQ(standin::Warnings().size(), 1u);
     EXPECT_EQ(standin::Warnings()[0].title, "Lumo-P31");
     EXPECT_EQ(standin::Warnings()[0].text,
@@ -176,7 +176,7 @@ TEST_F(ModuleMessages, OutputStartWithoutMemoryFailsAndTheStopAfterItDoesNothing
     EXPECT_EQ(OutParamsOf(module)->portBytes, 0u);
     EXPECT_EQ(ChannelStateOf(module, 0)->samplesDelivered, 55u);
 
-    EXPECT_EQ(standin::SendModuleMessage(module, 107), 1);
+    EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_EXPERIMENT_STOP), 1);
     EXPECT_EQ(standin::LivePluginAllocations(), live);
 }
 
@@ -186,7 +186,7 @@ TEST_F(ModuleMessages, OutputStartMakesOneBufferAndTwoStopsFreeItOnce) {
         *ChannelStateOf(module, channel) = {1, 99, 4};
     standin::SetBlockSize(16);
     const size_t live = standin::LivePluginAllocations();
-    EXPECT_EQ(standin::SendModuleMessage(module, 106), 1);
+    EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_EXPERIMENT_START), 1);
     EXPECT_NE(OutParamsOf(module)->portBytes, 0u);
     EXPECT_EQ(standin::LivePluginAllocations(), live + 1);
     for (unsigned channel = 0; channel < 2; ++channel) {
@@ -196,10 +196,10 @@ TEST_F(ModuleMessages, OutputStartMakesOneBufferAndTwoStopsFreeItOnce) {
     }
     EXPECT_EQ(ChannelStateOf(module, 2)->samplesDelivered, 99u); // not a used channel
 
-    EXPECT_EQ(standin::SendModuleMessage(module, 107), 1);
+    EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_EXPERIMENT_STOP), 1);
     EXPECT_EQ(OutParamsOf(module)->portBytes, 0u);
     EXPECT_EQ(standin::LivePluginAllocations(), live);
-    EXPECT_EQ(standin::SendModuleMessage(module, 107), 1);
+    EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_EXPERIMENT_STOP), 1);
     EXPECT_EQ(standin::LivePluginAllocations(), live);
 }
 
@@ -211,13 +211,13 @@ TEST_F(ModuleMessages, StartWithMoreThanEightChannelsResetsOnlyTheEightStates) {
         memset(module->reserved1000, 0xEE, sizeof module->reserved1000);
         for (unsigned channel = 0; channel < 8; ++channel)
             ChannelStateOf(module, channel)->samplesDelivered = 3;
-        EXPECT_EQ(standin::SendModuleMessage(module, 106), 1);
+        EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_EXPERIMENT_START), 1);
         for (unsigned channel = 0; channel < 8; ++channel)
             EXPECT_EQ(ChannelStateOf(module, channel)->samplesDelivered, 0u);
         for (uint8_t byte : module->reserved1000)
             EXPECT_EQ(byte, 0xEE);
     }
-    EXPECT_EQ(standin::SendModuleMessage(output, 107), 1);
+    EXPECT_EQ(standin::SendModuleMessage(output, MODMSG_EXPERIMENT_STOP), 1);
 }
 
 TEST_F(ModuleMessages, InputStartResetsTheWordsOfItsOutputChannelsOnly) {
@@ -225,7 +225,7 @@ TEST_F(ModuleMessages, InputStartResetsTheWordsOfItsOutputChannelsOnly) {
     InParamsOf(none)->resetWord = 0x1234;
     InParamsOf(none)->channelResets[0].resetWord = 0x55;
     *ChannelStateOf(none, 0) = {1, 40, 3};
-    EXPECT_EQ(standin::SendModuleMessage(none, 106), 1);
+    EXPECT_EQ(standin::SendModuleMessage(none, MODMSG_EXPERIMENT_START), 1);
     EXPECT_EQ(InParamsOf(none)->resetWord, 0x1234u);
     EXPECT_EQ(InParamsOf(none)->channelResets[0].resetWord, 0x55u);
     EXPECT_EQ(ChannelStateOf(none, 0)->samplesDelivered, 40u);
@@ -238,7 +238,7 @@ TEST_F(ModuleMessages, InputStartResetsTheWordsOfItsOutputChannelsOnly) {
         params->channelResets[channel].resetWord = 9;
         *ChannelStateOf(two, channel) = {1, 40, 3};
     }
-    EXPECT_EQ(standin::SendModuleMessage(two, 106), 1);
+    EXPECT_EQ(standin::SendModuleMessage(two, MODMSG_EXPERIMENT_START), 1);
     EXPECT_EQ(params->resetWord, 0u);
     EXPECT_EQ(params->channelResets[0].resetWord, 0u);
     EXPECT_EQ(params->channelResets[1].resetWord, 0u);
@@ -260,18 +260,18 @@ TEST_F(ModuleMessages, InputClassAnswersTheClassInfoRequestOfKind13Only) {
     memset(request, 0xCC, sizeof *request);
     request->requestKind = 12;
     ClassInfoRequest before = *request;
-    EXPECT_EQ(standin::SendModuleMessage(module, 124, 0, address), 0);
+    EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_CLASS_INFO, 0, address), 0);
     EXPECT_EQ(memcmp(request, &before, sizeof before), 0);
 
     request->requestKind = 13;
     before = *request;
-    EXPECT_EQ(standin::SendModuleMessage(module, 124, 0, address), 1);
+    EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_CLASS_INFO, 0, address), 1);
     EXPECT_EQ(request->instance, HandleToAddr32(hostBinding.instance));
     EXPECT_EQ(request->requestKind, 13u);
     EXPECT_EQ(memcmp(request->templateName, "LUMO31A_IN", 11), 0);
     EXPECT_EQ(memcmp(request->reserved19, before.reserved19, sizeof before.reserved19), 0);
     EXPECT_EQ(request->reserved28, 0u);
-    EXPECT_EQ(request->labelStringId, 3957u);
+    EXPECT_EQ(request->labelStringId, 3957u); // IDS_INPUT_LABEL
     EXPECT_TRUE(standin::DefaultActions().empty());
     standin::HostFree(request);
 }
@@ -280,7 +280,7 @@ TEST_F(ModuleMessages, InputClassMessage123ClearsTheFirstWordOfTheExtraBlock) {
     ModuleRecord* module = NewModuleOf(INPUT_CLASS);
     InExtraBlock* extra = FromAddr32<InExtraBlock>(module->extra);
     memset(extra, 0x5A, sizeof *extra);
-    EXPECT_EQ(standin::SendModuleMessage(module, 123), 1);
+    EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_CLEAR_EXTRA_BLOCK), 1);
     EXPECT_EQ(extra->firstWord, 0u);
     for (uint8_t byte : extra->reserved4)
         EXPECT_EQ(byte, 0x5A);
@@ -319,23 +319,26 @@ void ExpectDefault(const char* className, const std::vector<uint32_t>& messages)
 }
 
 TEST_F(ModuleMessages, OutputClassHandsItsUnlistedCodesToTheDefaultAction) {
-    ExpectAnswers(OUTPUT_CLASS, {{1, 1}, {104, 1}, {201, 1}});
+    ExpectAnswers(OUTPUT_CLASS,
+                  {{MODMSG_NOTIFY_1, 1}, {MODMSG_NOTIFY_104, 1}, {MODMSG_NOTIFY_201, 1}});
     ExpectDefault(OUTPUT_CLASS,
-                  {0, 2, 100, 108, 117, 118, 119, 120, 121, 122, 123, 124, 200, 202, 0xFFFFFFFF});
+                  {0, 2, 100, 108, MODMSG_QUERY_117, MODMSG_QUERY_118, MODMSG_QUERY_119,
+                   MODMSG_QUERY_120, MODMSG_QUERY_121, MODMSG_QUERY_122, MODMSG_CLEAR_EXTRA_BLOCK,
+                   MODMSG_CLASS_INFO, 200, 202, 0xFFFFFFFF});
 }
 
 TEST_F(ModuleMessages, InputClassAnswers117To124Itself) {
-    ExpectAnswers(INPUT_CLASS, {{1, 1},
-                                {104, 1},
-                                {107, 1},
-                                {117, 0},
-                                {118, 1},
-                                {119, 0},
-                                {120, 0},
-                                {121, 0},
-                                {122, 0},
-                                {123, 1},
-                                {201, 1}});
+    ExpectAnswers(INPUT_CLASS, {{MODMSG_NOTIFY_1, 1},
+                                {MODMSG_NOTIFY_104, 1},
+                                {MODMSG_EXPERIMENT_STOP, 1},
+                                {MODMSG_QUERY_117, 0},
+                                {MODMSG_QUERY_118, 1},
+                                {MODMSG_QUERY_119, 0},
+                                {MODMSG_QUERY_120, 0},
+                                {MODMSG_QUERY_121, 0},
+                                {MODMSG_QUERY_122, 0},
+                                {MODMSG_CLEAR_EXTRA_BLOCK, 1},
+                                {MODMSG_NOTIFY_201, 1}});
     ExpectDefault(INPUT_CLASS, {0, 2, 100, 108, 116, 125, 200, 202, 0xFFFFFFFF});
 }
 
@@ -346,7 +349,7 @@ TEST_F(ModuleMessages, ParameterDialogAnswers1WhetherConfirmedOrCancelled) {
             int32_t result = -100;
             const modal::Outcome outcome = modal::RunModal(
                 [&] {
-                    result = standin::SendModuleMessage(module, 103);
+                    result = standin::SendModuleMessage(module, MODMSG_PARAMETER_DIALOG);
                     return INT_PTR(0);
                 },
                 {[button](HWND dialog) { modal::Click(dialog, button); }});

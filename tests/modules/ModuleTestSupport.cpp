@@ -1,8 +1,8 @@
 #include "tests/modules/ModuleTestSupport.h"
 
-#include "host/HostBinding.h"
-#include "host/PluginEntry.h"
 #include "modules/Lumo31a_IN/TickSource.h"
+#include "res/ResourceIds.h"
+#include "tests/common/MessageSequence.h"
 #include "tests/common/ModalDriver.h"
 #include "tests/common/TestSupport.h"
 
@@ -30,13 +30,9 @@ LumoSim sim;
 
 std::vector<int> LoggedData(int entry, int slot, int port) {
     std::vector<int> data;
-    const int count = Sim().LogCount();
-    for (int index = 0; index < count; ++index) {
-        LumoSimCall call;
-        if (Sim().LogEntry(index, &call) && call.entry == entry && call.slot == slot &&
-            call.port == port)
+    for (const LumoSimCall& call : msgseq::DriverLog(sim))
+        if (call.entry == entry && call.slot == slot && call.port == port)
             data.push_back(call.data);
-    }
     return data;
 }
 
@@ -47,13 +43,12 @@ LumoSim& Sim() {
 }
 
 void ModuleTest::SetUp() {
-    SetPluginInstance(GetModuleHandleA(nullptr));
     ASSERT_NE(LoadSimulatedDriver(), nullptr);
     ASSERT_TRUE(LumoSimConnect(sim));
     ASSERT_EQ(sim.Configure(DriverSetup().c_str()), 1);
-    ASSERT_TRUE(standin::HostStart());
-    standin::AttachPluginEntries(SetupPemoDLL, FinishPemoDLL, WEP);
-    ASSERT_EQ(standin::CallSetup(), 1);
+    PluginOnHost::SetUp();
+    if (HasFatalFailure())
+        return;
     ASSERT_NE(standin::FindClass(OUTPUT_CLASS), nullptr);
     ASSERT_NE(standin::FindClass(INPUT_CLASS), nullptr);
     fakeTicks = 1000;
@@ -68,8 +63,7 @@ void ModuleTest::TearDown() {
     ReadTickCount = GetTickCount;
     for (const std::string& complaint : standin::Complaints())
         ADD_FAILURE() << "host complaint: " << complaint;
-    standin::CallFinish();
-    standin::HostStop();
+    PluginOnHost::TearDown();
 }
 
 ModuleRecord* ModuleTest::StartRun(ModuleRecord* module) {
@@ -84,21 +78,11 @@ void ModuleTest::UseRealClock() {
     ReadTickCount = GetTickCount;
 }
 
-void StorePort(ModuleRecord* module, uint16_t slot, uint16_t port) {
-    if (standin::ClassOfModule(module)->record.paramsSize == sizeof(OutParams)) {
-        OutParamsOf(module)->boardSlot = slot;
-        OutParamsOf(module)->port = port;
-    } else {
-        InParamsOf(module)->boardSlot = slot;
-        InParamsOf(module)->port = port;
-    }
-}
-
 ModuleRecord* RestoredModule(const char* className, uint16_t slot, uint16_t port, uint32_t inputs,
                              uint32_t outputs) {
     ModuleRecord* module = standin::NewModule(*standin::FindClass(className), inputs, outputs);
-    StorePort(module, slot, port);
-    EXPECT_EQ(standin::SendModuleMessage(module, 105), 1);
+    standin::StorePort(module, slot, port);
+    EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_RESTORE), 1);
     return module;
 }
 
@@ -106,7 +90,7 @@ int32_t CreateThroughDialog(ModuleRecord* module, int portEntry) {
     int32_t result = -100;
     modal::RunModal(
         [&] {
-            result = standin::SendModuleMessage(module, 101);
+            result = standin::SendModuleMessage(module, MODMSG_CREATE);
             return INT_PTR(0);
         },
         {[portEntry](HWND dialog) {
@@ -114,7 +98,7 @@ int32_t CreateThroughDialog(ModuleRecord* module, int portEntry) {
                 modal::Click(dialog, IDCANCEL);
                 return;
             }
-            modal::SelectComboItem(dialog, 1012, portEntry);
+            modal::SelectComboItem(dialog, IDC_DEVSEL_PORTS, portEntry);
             modal::Click(dialog, IDOK);
         }});
     return result;

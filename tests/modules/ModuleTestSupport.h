@@ -7,6 +7,7 @@
 #include "modules/ModuleRecords.h"
 #include "sim/driver/LumoSimControl.h"
 #include "sim/host/StandInHost.h"
+#include "tests/common/PluginOnHost.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +27,7 @@ LumoSim& Sim();
 
 // Each test: the driver configured with `DriverSetup()`, the host started, the plug-in set
 // up; the input module paced by `fakeTicks`. Finished and stopped after the test.
-class ModuleTest : public ::testing::Test {
+class ModuleTest : public testsupport::PluginOnHost {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -34,20 +35,18 @@ protected:
     virtual std::string DriverSetup() const { return "board 2\n"; }
     // Pacing by the real GetTickCount instead of fakeTicks.
     void UseRealClock();
-    // Starts an experiment with the module (message 106), then clears the logs; the run is
-    // stopped (message 107) at tear-down.
+    // Starts an experiment with the module (MODMSG_EXPERIMENT_START), then clears the logs;
+    // the run is stopped (MODMSG_EXPERIMENT_STOP) at tear-down.
     ModuleRecord* StartRun(ModuleRecord* module);
 
     ModuleRecord* started = nullptr; // the module of StartRun
 };
 
-// Writes slot and port into the module's parameter block, at its class's places.
-void StorePort(ModuleRecord* module, uint16_t slot, uint16_t port);
-// A module of the class whose stored block names slot and port, restored (message 105) as
+// A module of the class whose stored block names slot and port, restored (MODMSG_RESTORE) as
 // when a flow chart is loaded.
 ModuleRecord* RestoredModule(const char* className, uint16_t slot, uint16_t port, uint32_t inputs,
                              uint32_t outputs);
-// Message 101 with the user confirming "DEV_SEL" after choosing combo box entry `portEntry`
+// MODMSG_CREATE with the user confirming "DEV_SEL" after choosing combo box entry `portEntry`
 // (or cancelling when portEntry is -1). Returns the handler's result.
 int32_t CreateThroughDialog(ModuleRecord* module, int portEntry);
 

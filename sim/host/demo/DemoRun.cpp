@@ -104,13 +104,7 @@ ModuleRecord* RestoreModule(const char* className, PortPlace place, uint32_t inp
     if (!moduleClass)
         return nullptr;
     ModuleRecord* module = standin::NewModule(*moduleClass, inputs, outputs);
-    if (moduleClass->record.paramsSize == sizeof(OutParams)) {
-        OutParamsOf(module)->boardSlot = uint16_t(place.slot);
-        OutParamsOf(module)->port = uint16_t(place.port);
-    } else {
-        InParamsOf(module)->boardSlot = uint16_t(place.slot);
-        InParamsOf(module)->port = uint16_t(place.port);
-    }
+    standin::StorePort(module, uint16_t(place.slot), uint16_t(place.port));
     const int32_t restored = standin::SendModuleMessage(module, MODMSG_RESTORE);
     std::printf("  %-13s board %d, port %d, %u in / %u out: restore (105) returned %d\n",
                 ("\"" + Utf8(moduleClass->className) + "\"").c_str(), place.slot, place.port,
