@@ -3,12 +3,10 @@
 // the screen rectangle of each picture to "ready" in $PEMO_RENDER_DIR, and keeps them on the
 // screen until the script has written "done" there.
 #include "host/HostBinding.h"
-#include "host/PluginEntry.h"
 #include "sim/host/StandInHost.h"
+#include "tests/common/PluginOnHost.h"
 #include "ui/AboutBox.h"
 #include "ui/ChannelControls.h"
-
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -61,16 +59,14 @@ void PumpFor(DWORD milliseconds) {
     }
 }
 
+class DISABLED_RenderUi : public testsupport::PluginOnHost {};
+
 } // namespace
 
-TEST(DISABLED_RenderUi, ShowForPictures) {
+TEST_F(DISABLED_RenderUi, ShowForPictures) {
     const char* folder = std::getenv("PEMO_RENDER_DIR");
     ASSERT_NE(folder, nullptr);
-    SetPluginInstance(GetModuleHandleA(nullptr));
-    ASSERT_TRUE(standin::HostStart());
     ShowWindow(standin::MainWindow(), SW_HIDE);
-    standin::AttachPluginEntries(SetupPemoDLL, FinishPemoDLL, WEP);
-    ASSERT_EQ(standin::CallSetup(), 1);
 
     HWND about = CreateDialogParamA(hostBinding.instance, "ABOUTLUMO35", nullptr, AboutBoxProc, 0);
     ASSERT_NE(about, nullptr);
@@ -94,6 +90,4 @@ TEST(DISABLED_RenderUi, ShowForPictures) {
 
     DestroyWindow(controls);
     DestroyWindow(about);
-    standin::CallFinish();
-    standin::HostStop();
 }

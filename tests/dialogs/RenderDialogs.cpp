@@ -1,20 +1,16 @@
 // Not a test: scripts/render-dialogs runs this (disabled) case on a real X display to take
 // pictures of "DEV_SEL" and of both parameter dialogs as a user meets them: creating an output
-// module opens the hardware selection, message 103 opens the parameter dialog of a module of 3
-// channels. For each picture the dialog's screen rectangle goes to "ready" in
-// $PEMO_RENDER_DIR ("<name> <geometry>"); the dialog stays until the script has removed
-// "ready" and written "done".
-#include "device/BoardTable.h"
-#include "host/HostBinding.h"
-#include "host/PluginEntry.h"
+// module opens the hardware selection, MODMSG_PARAMETER_DIALOG opens the parameter dialog of a
+// module of 3
+// channels. For each picture the dialog's screen rectangle goes to "ready" in $PEMO_RENDER_DIR
+// ("<name> <geometry>"); the dialog stays until the script has removed "ready" and written
+// "done".
 #include "sim/host/StandInHost.h"
 #include "tests/common/ModalDriver.h"
-
-#include <gtest/gtest.h>
+#include "tests/dialogs/DialogsTestSupport.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -60,21 +56,17 @@ modal::Step Press(int id) {
     return [id](HWND dialog) { modal::Click(dialog, id); };
 }
 
+class DISABLED_RenderDialogs : public dialogstest::BoardsOnHost {};
+
 } // namespace
 
-TEST(DISABLED_RenderDialogs, ShowForPictures) {
+TEST_F(DISABLED_RenderDialogs, ShowForPictures) {
     const char* dir = std::getenv("PEMO_RENDER_DIR");
     ASSERT_NE(dir, nullptr);
     folder = dir;
-    SetPluginInstance(GetModuleHandleA(nullptr));
-    ASSERT_TRUE(standin::HostStart());
-    standin::AttachPluginEntries(SetupPemoDLL, FinishPemoDLL, WEP);
-    ASSERT_EQ(standin::CallSetup(), 1);
-    BoardEntry boardsAtSetup[BOARD_SLOTS];
-    std::memcpy(boardsAtSetup, BoardTable, sizeof BoardTable);
-    std::memset(BoardTable, 0, sizeof BoardTable);
-    BoardTable[2] = BoardEntry{1, 0xD000, 16, 0x1F, {}, {}};
-    BoardTable[5] = BoardEntry{1, 0xE800, 32, 0x3, {}, {1, 0, 0, 0}};
+    dialogstest::PlaceBoard(2, 0xD000, 16, 0x1F);
+    dialogstest::PlaceBoard(5, 0xE800, 32, 0x3);
+    ClaimPort(PortKind::Output, 5, 0);
     PumpFor(500);
 
     const standin::RegisteredClass* output = standin::FindClass("Lumo-P31 OUT");
@@ -84,19 +76,19 @@ TEST(DISABLED_RenderDialogs, ShowForPictures) {
     ModuleRecord* inModule = standin::NewModule(*input, 0, 3);
 
     auto create = [](ModuleRecord* module, std::vector<modal::Step> steps) {
-        return modal::RunModal([module] { return standin::SendModuleMessage(module, 101); }, steps);
+        return modal::RunModal(
+            [module] { return standin::SendModuleMessage(module, MODMSG_CREATE); }, steps);
     };
     auto open = [](ModuleRecord* module, std::vector<modal::Step> steps) {
-        return modal::RunModal([module] { return standin::SendModuleMessage(module, 103); }, steps);
+        return modal::RunModal(
+            [module] { return standin::SendModuleMessage(module, MODMSG_PARAMETER_DIALOG); },
+            steps);
     };
     create(outModule, {Picture("dev-sel"), Press(IDOK)});
     open(outModule, {Picture("params-out"), Press(IDCANCEL)});
     create(inModule, {Press(IDOK)});
     open(inModule, {Picture("params-in"), Press(IDCANCEL)});
 
-    standin::SendModuleMessage(outModule, 102);
-    standin::SendModuleMessage(inModule, 102);
-    std::memcpy(BoardTable, boardsAtSetup, sizeof BoardTable);
-    standin::CallFinish();
-    standin::HostStop();
+    standin::SendModuleMessage(outModule, MODMSG_DELETE);
+    standin::SendModuleMessage(inModule, MODMSG_DELETE);
 }
