@@ -1,5 +1,7 @@
 #include "tests/classes/ClassesTestSupport.h"
 
+#include "ui/ChannelControls.h"
+
 namespace classestest {
 
 static std::vector<COLORREF> PixelsOf(HDC dc, int width, int height) {
@@ -26,26 +28,22 @@ std::vector<COLORREF> BitmapPixels(HBITMAP bitmap, int width, int height) {
     return pixels;
 }
 
-MemoryCanvas::MemoryCanvas(int width, int height) : width(width), height(height) {
+std::vector<COLORREF> PrintedPixels(HWND control, int width, int height,
+                                    std::initializer_list<WORD> states) {
     HDC screen = GetDC(nullptr);
-    dc = CreateCompatibleDC(screen);
-    bitmap = CreateCompatibleBitmap(screen, width, height);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     ReleaseDC(nullptr, screen);
-    previous = SelectObject(dc, bitmap);
-}
-
-MemoryCanvas::~MemoryCanvas() {
+    HGDIOBJ previous = SelectObject(dc, bitmap);
+    for (WORD state : states) {
+        SendMessageA(control, CTLM_SETSTATE, state, 0);
+        SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    }
+    std::vector<COLORREF> pixels = PixelsOf(dc, width, height);
     SelectObject(dc, previous);
     DeleteObject(bitmap);
     DeleteDC(dc);
-}
-
-void MemoryCanvas::Print(HWND control) {
-    SendMessageA(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-}
-
-std::vector<COLORREF> MemoryCanvas::Pixels() const {
-    return PixelsOf(dc, width, height);
+    return pixels;
 }
 
 HBITMAP SolidBitmap(int width, int height, COLORREF colour) {

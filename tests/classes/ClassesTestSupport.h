@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -12,23 +13,10 @@ namespace classestest {
 std::vector<COLORREF> WindowPixels(HWND window, int width, int height);
 std::vector<COLORREF> BitmapPixels(HBITMAP bitmap, int width, int height);
 
-// A memory bitmap selected into a device context, for controls to paint into (WM_PRINTCLIENT).
-class MemoryCanvas {
-public:
-    MemoryCanvas(int width, int height);
-    ~MemoryCanvas();
-    MemoryCanvas(const MemoryCanvas&) = delete;
-    MemoryCanvas& operator=(const MemoryCanvas&) = delete;
-    // Has the control paint its client area here.
-    void Print(HWND control);
-    std::vector<COLORREF> Pixels() const;
-
-private:
-    int width, height;
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ previous;
-};
+// What the control paints into a memory bitmap of that size (WM_PRINTCLIENT), set to each of
+// the states in turn, all into the same bitmap.
+std::vector<COLORREF> PrintedPixels(HWND control, int width, int height,
+                                    std::initializer_list<WORD> states);
 
 // A bitmap filled with one colour.
 HBITMAP SolidBitmap(int width, int height, COLORREF colour);

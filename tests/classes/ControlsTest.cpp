@@ -6,7 +6,7 @@
 #include "sim/host/StandInHost.h"
 #include "tests/classes/ClassesTestSupport.h"
 #include "tests/common/MessageSequence.h"
-#include "tests/common/PluginOnHost.h"
+#include "tests/common/TestSupport.h"
 #include "ui/ChannelControls.h"
 #include "ui/ControlPainting.h"
 
@@ -63,26 +63,18 @@ struct Gesture {
     WORD finalState;
 };
 
-// The notices of a channel button: its own handle and the state of the moment.
+// The notices of a channel button: its own handle and the state of the moment; the command of
+// a less/more button: its id, lParam 0.
 Message Notice(UINT message, WORD state) {
     return {message, msgseq::WPARAM_IS_SELF | msgseq::CHECK_LPARAM, 0, state};
 }
-Message Down(WORD state) {
-    return Notice(CTLM_CHANNELDOWN, state);
-}
-Message Up(WORD state) {
-    return Notice(CTLM_CHANNELUP, state);
-}
-Message DoubleClick(WORD state) {
-    return Notice(CTLM_CHANNELDBLCLK, state);
-}
-Message RightDoubleClick(WORD state) {
-    return Notice(CTLM_CHANNELRDBLCLK, state);
-}
-// The command of a less/more button: its id as wParam, lParam 0.
-Message Command(WPARAM id) {
+const auto Down = [](WORD state) { return Notice(CTLM_CHANNELDOWN, state); };
+const auto Up = [](WORD state) { return Notice(CTLM_CHANNELUP, state); };
+const auto DoubleClick = [](WORD state) { return Notice(CTLM_CHANNELDBLCLK, state); };
+const auto RightDoubleClick = [](WORD state) { return Notice(CTLM_CHANNELRDBLCLK, state); };
+const auto Command = [](WPARAM id) -> Message {
     return {WM_COMMAND, msgseq::CHECK_WPARAM | msgseq::CHECK_LPARAM, id, 0};
-}
+};
 
 // clang-format off
 const Gesture CHANNEL_GESTURES[] = {
@@ -354,13 +346,12 @@ std::vector<COLORREF> PictureOf(const PictureCase& pictures, unsigned state) {
 TEST_F(ControlsOnHost, EachStatePaintsTheHostPictureOfThatState) {
     for (const PictureCase& pictures : PICTURE_CASES) {
         HWND control = CreateControl(pictures.className, pictures.id);
-        classestest::MemoryCanvas canvas(pictures.width, pictures.height);
-        for (unsigned state = 0; state < pictures.count; ++state) {
-            SendMessageA(control, CTLM_SETSTATE, state, 0);
-            canvas.Print(control);
-            EXPECT_EQ(DifferingPixels(canvas.Pixels(), PictureOf(pictures, state)), 0)
+        for (WORD state = 0; state < pictures.count; ++state)
+            EXPECT_EQ(DifferingPixels(classestest::PrintedPixels(control, pictures.width,
+                                                                 pictures.height, {state}),
+                                      PictureOf(pictures, state)),
+                      0)
                 << pictures.className << " state " << state;
-        }
         DestroyWindow(control);
     }
     // All pictures differ, so the comparisons above tell the states apart.
@@ -404,16 +395,12 @@ TEST_F(ControlsOnHost, StatesBeyondTheHostPicturesDrawNothing) {
     for (const PictureCase& pictures : PICTURE_CASES) {
         SCOPED_TRACE(pictures.className);
         HWND control = CreateControl(pictures.className, pictures.id);
-        classestest::MemoryCanvas canvas(pictures.width, pictures.height);
-        const unsigned last = pictures.count - 1;
+        const WORD last = WORD(pictures.count - 1);
         for (WORD beyond : {WORD(pictures.count), WORD(0xFFFF)}) {
-            SendMessageA(control, CTLM_SETSTATE, last, 0);
-            canvas.Print(control);
-            SendMessageA(control, CTLM_SETSTATE, beyond, 0);
-            canvas.Print(control);
+            const std::vector<COLORREF> printed = classestest::PrintedPixels(
+                control, pictures.width, pictures.height, {last, beyond});
             EXPECT_EQ(GetWindowWord(control, 0), beyond);
-            EXPECT_EQ(DifferingPixels(canvas.Pixels(), PictureOf(pictures, last)), 0)
-                << "state " << beyond;
+            EXPECT_EQ(DifferingPixels(printed, PictureOf(pictures, last)), 0) << "state " << beyond;
         }
         DestroyWindow(control);
     }

@@ -4,7 +4,7 @@
 #include "res/ResourceIds.h"
 #include "sim/host/StandInHost.h"
 #include "tests/classes/ClassesTestSupport.h"
-#include "tests/common/PluginOnHost.h"
+#include "tests/common/TestSupport.h"
 #include "tests/common/ModalDriver.h"
 #include "ui/AboutBox.h"
 

@@ -7,7 +7,7 @@
 #include "modules/ModuleRecords.h"
 #include "sim/host/StandInHost.h"
 #include "tests/classes/ClassesTestSupport.h"
-#include "tests/common/PluginOnHost.h"
+#include "tests/common/TestSupport.h"
 
 #include <cstring>
 #include <string>
@@ -28,28 +28,15 @@ struct ExpectedClass {
     COLORREF arrowColour; // red arrow out, blue arrow in
 };
 
-const ExpectedClass INPUT_CLASS = {"Lumo-P31 IN",
-                                   368,
-                                   520,
-                                   2951,
-                                   "Lumo31A IN ",
-                                   "Lumo-P31A InPort",
-                                   inShortName,
-                                   inDescription,
-                                   HandleInputModuleMessage,
-                                   ProcessInputModule,
-                                   RGB(0, 0, 255)};
-const ExpectedClass OUTPUT_CLASS = {"Lumo-P31 OUT",
-                                    236,
-                                    0,
-                                    2950,
-                                    "Lumo31A OUT",
-                                    "Lumo-P31A OutPort",
-                                    outShortName,
-                                    outDescription,
-                                    HandleOutputModuleMessage,
-                                    ProcessOutputModule,
+// clang-format off
+const ExpectedClass INPUT_CLASS = {"Lumo-P31 IN", 368, 520, 2951, "Lumo31A IN ", "Lumo-P31A InPort",
+                                   inShortName, inDescription, HandleInputModuleMessage,
+                                   ProcessInputModule, RGB(0, 0, 255)};
+const ExpectedClass OUTPUT_CLASS = {"Lumo-P31 OUT", 236, 0, 2950, "Lumo31A OUT",
+                                    "Lumo-P31A OutPort", outShortName, outDescription,
+                                    HandleOutputModuleMessage, ProcessOutputModule,
                                     RGB(255, 0, 0)};
+// clang-format on
 
 SIZE BitmapSize(Addr32 handle) {
     BITMAP description = {};

@@ -3,7 +3,7 @@
 #include "sim/host/StandInHost.h"
 #include "tests/classes/ClassesTestSupport.h"
 #include "tests/common/MessageSequence.h"
-#include "tests/common/PluginOnHost.h"
+#include "tests/common/TestSupport.h"
 #include "ui/DialogPlacement.h"
 
 #include <cstring>

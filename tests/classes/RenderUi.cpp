@@ -4,11 +4,11 @@
 // screen until the script has written "done" there.
 #include "host/HostBinding.h"
 #include "sim/host/StandInHost.h"
-#include "tests/common/PluginOnHost.h"
+#include "tests/common/PictureHandOff.h"
+#include "tests/common/TestSupport.h"
 #include "ui/AboutBox.h"
 #include "ui/ChannelControls.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -42,23 +42,6 @@ HWND ControlsWindow() {
     return window;
 }
 
-std::string Geometry(HWND window) {
-    RECT frame;
-    GetWindowRect(window, &frame);
-    char text[64];
-    std::snprintf(text, sizeof text, "%ldx%ld+%ld+%ld", frame.right - frame.left,
-                  frame.bottom - frame.top, frame.left, frame.top);
-    return text;
-}
-
-void PumpFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        standin::PumpMessages();
-        Sleep(20);
-    }
-}
-
 class DISABLED_RenderUi : public testsupport::PluginOnHost {};
 
 } // namespace
@@ -73,20 +56,10 @@ TEST_F(DISABLED_RenderUi, ShowForPictures) {
     SetWindowPos(about, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
     HWND controls = ControlsWindow();
     SetForegroundWindow(about); // an active caption, as when the user opened it
-    PumpFor(1500);
+    testsupport::PumpFor(1500);
 
-    const std::string ready = std::string(folder) + "/ready";
-    const std::string done = std::string(folder) + "/done";
-    FILE* file = std::fopen((ready + ".part").c_str(), "w");
-    ASSERT_NE(file, nullptr);
-    std::fprintf(file, "about-box %s\ncontrols %s\n", Geometry(about).c_str(),
-                 Geometry(controls).c_str());
-    std::fclose(file);
-    MoveFileA((ready + ".part").c_str(), ready.c_str());
-
-    for (int waited = 0;
-         waited < 600 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++waited)
-        PumpFor(100);
+    ASSERT_TRUE(
+        testsupport::HandOffPictures(folder, {{"about-box", about}, {"controls", controls}}));
 
     DestroyWindow(controls);
     DestroyWindow(about);

@@ -3,14 +3,13 @@
 #include "ui/ChannelControls.h"
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <map>
 
 namespace msgseq {
 
 namespace {
-
-// ---- Recording ------------------------------------------------------------------------------
 
 struct Recording {
     Recorder* recorder;
@@ -25,147 +24,118 @@ bool IsNotification(UINT message) {
 
 LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const auto found = recordings.find(window);
-    if (found == recordings.end())
-        return DefWindowProcA(window, message, wParam, lParam);
-    const Recording recording = found->second;
-    if (!recording.wanted || recording.wanted(message))
+    const Recording recording = found != recordings.end() ? found->second : Recording{};
+    if (recording.recorder && (!recording.wanted || recording.wanted(message)))
         recording.recorder->messages.push_back({message, 0, wParam, lParam, GetDlgCtrlID(window)});
     if (!recording.original)
         return DefWindowProcA(window, message, wParam, lParam);
     return CallWindowProcA(recording.original, window, message, wParam, lParam);
 }
 
-// ---- Comparing ------------------------------------------------------------------------------
-
-const char* MessageName(UINT message) {
-    static const std::map<UINT, const char*> names = {
-        {WM_COMMAND, "WM_COMMAND"},
-        {WM_SETFONT, "WM_SETFONT"},
-        {CTLM_SETSTATE, "CTLM_SETSTATE"},
-        {CTLM_CHANNELDOWN, "CTLM_CHANNELDOWN"},
-        {CTLM_CHANNELUP, "CTLM_CHANNELUP"},
-        {CTLM_CHANNELDBLCLK, "CTLM_CHANNELDBLCLK"},
-        {CTLM_CHANNELRDBLCLK, "CTLM_CHANNELRDBLCLK"},
-        {CTLM_DESELECT, "CTLM_DESELECT"},
-    };
-    const auto found = names.find(message);
-    return found == names.end() ? nullptr : found->second;
-}
-
-std::string Hex(unsigned long long value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%llx", value);
+std::string Text(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Text(const char* format, ...) {
+    char text[160];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(text, sizeof text, format, arguments);
+    va_end(arguments);
     return text;
 }
 
-// An expected entry shows the fields that count ("*" for the others); a recorded one all.
+// An expected entry shows "*" for a field that does not count; a recorded one shows them all.
 std::string Describe(const Message& entry, bool expected) {
-    const char* name = MessageName(entry.message);
-    std::string text = name ? name : "message " + std::to_string(entry.message);
-    if (expected && (entry.flags & WPARAM_IS_SELF))
-        text += " self";
-    else
-        text += " " + (!expected || (entry.flags & CHECK_WPARAM) ? Hex(entry.wParam) : "*");
-    text += " " + (!expected || (entry.flags & CHECK_LPARAM) ? Hex(entry.lParam) : "*");
+    static const std::map<UINT, const char*> names = {{WM_COMMAND, "WM_COMMAND"},
+                                                      {WM_SETFONT, "WM_SETFONT"},
+                                                      {CTLM_SETSTATE, "CTLM_SETSTATE"},
+                                                      {CTLM_CHANNELDOWN, "CTLM_CHANNELDOWN"},
+                                                      {CTLM_CHANNELUP, "CTLM_CHANNELUP"},
+                                                      {CTLM_CHANNELDBLCLK, "CTLM_CHANNELDBLCLK"},
+                                                      {CTLM_CHANNELRDBLCLK, "CTLM_CHANNELRDBLCLK"},
+                                                      {CTLM_DESELECT, "CTLM_DESELECT"}};
+    const auto name = names.find(entry.message);
+    const auto field = [&](unsigned flag, unsigned long long value) {
+        return !expected || (entry.flags & flag) ? Text("%#llx", value) : std::string("*");
+    };
+    std::string text = name != names.end() ? name->second : Text("message %u", entry.message);
+    text += " " + (expected && (entry.flags & WPARAM_IS_SELF) ? std::string("self")
+                                                              : field(CHECK_WPARAM, entry.wParam));
+    text += " " + field(CHECK_LPARAM, entry.lParam);
     if (expected ? (entry.flags & CHECK_ID) != 0 : entry.id != 0)
-        text += " #" + std::to_string(entry.id);
-    if (expected && (entry.flags & OPTIONAL_ENTRY))
-        text += " (optional)";
-    return text;
+        text += Text(" #%d", entry.id);
+    return text + (entry.flags & OPTIONAL_ENTRY ? " (optional)" : "");
 }
 
 std::string Describe(const Call& entry, bool expected) {
-    auto field = [&](const char* label, int32_t value, unsigned flag) {
-        return std::string(label) +
-               (!expected || (entry.flags & flag) ? std::to_string(value) : std::string("*"));
+    const auto field = [&](unsigned flag, const char* format, int32_t value) {
+        return !expected || (entry.flags & flag) ? Text(format, value) : std::string("*");
     };
-    std::string text = std::string(LumoSimEntryName(entry.entry)) + "(" +
-                       field("slot ", entry.slot, CHECK_SLOT) + ", " +
-                       field("port ", entry.port, CHECK_PORT) + ", data " +
-                       (!expected || (entry.flags & CHECK_DATA) ? Hex(uint32_t(entry.data)) : "*") +
-                       ") -> " + field("", entry.result, CHECK_RESULT);
-    if (expected && (entry.flags & OPTIONAL_ENTRY))
-        text += " (optional)";
-    return text;
+    return std::string(LumoSimEntryName(entry.entry)) + "(slot " +
+           field(CHECK_SLOT, "%d", entry.slot) + ", port " + field(CHECK_PORT, "%d", entry.port) +
+           ", data " + field(CHECK_DATA, "%#x", entry.data) + ") -> " +
+           field(CHECK_RESULT, "%d", entry.result) +
+           (entry.flags & OPTIONAL_ENTRY ? " (optional)" : "");
 }
 
-bool Counts(unsigned flags, unsigned flag) {
-    return (flags & flag) != 0;
+// Whether a field counts and differs.
+template <typename T> bool Differs(unsigned flags, unsigned flag, T expected, T seen) {
+    return (flags & flag) && expected != seen;
 }
 
 bool Matches(const Message& expected, const Message& seen, HWND subject) {
     const unsigned f = expected.flags;
-    const WPARAM wParam =
-        Counts(f, WPARAM_IS_SELF) ? reinterpret_cast<WPARAM>(subject) : expected.wParam;
+    const WPARAM wParam = f & WPARAM_IS_SELF ? reinterpret_cast<WPARAM>(subject) : expected.wParam;
     return expected.message == seen.message &&
-           (!Counts(f, CHECK_WPARAM | WPARAM_IS_SELF) || wParam == seen.wParam) &&
-           (!Counts(f, CHECK_LPARAM) || expected.lParam == seen.lParam) &&
-           (!Counts(f, CHECK_ID) || expected.id == seen.id);
+           !Differs(f, CHECK_WPARAM | WPARAM_IS_SELF, wParam, seen.wParam) &&
+           !Differs(f, CHECK_LPARAM, expected.lParam, seen.lParam) &&
+           !Differs(f, CHECK_ID, expected.id, seen.id);
 }
 
 bool Matches(const Call& expected, const Call& seen, HWND) {
     const unsigned f = expected.flags;
-    return expected.entry == seen.entry && (!Counts(f, CHECK_SLOT) || expected.slot == seen.slot) &&
-           (!Counts(f, CHECK_PORT) || expected.port == seen.port) &&
-           (!Counts(f, CHECK_DATA) || expected.data == seen.data) &&
-           (!Counts(f, CHECK_RESULT) || expected.result == seen.result);
+    return expected.entry == seen.entry && !Differs(f, CHECK_SLOT, expected.slot, seen.slot) &&
+           !Differs(f, CHECK_PORT, expected.port, seen.port) &&
+           !Differs(f, CHECK_DATA, expected.data, seen.data) &&
+           !Differs(f, CHECK_RESULT, expected.result, seen.result);
 }
 
 // Walks both sequences: matching entries pair up, a missing optional entry is passed over;
-// from the first mismatch on, the rest is paired row by row and marked.
+// from the first mismatch on, the rest is paired row by row, each differing row marked "!".
 template <typename Entry>
 Comparison CompareEntries(const std::vector<Entry>& seen, const Table<Entry>& table, HWND subject) {
     const std::vector<Entry>& expected = table.entries;
-    struct Row {
-        const Entry* expected;
-        const Entry* seen;
-        bool differs;
-    };
-    std::vector<Row> rows;
+    std::vector<std::string> left, right, marks;
     bool same = true;
-    size_t i = 0, j = 0;
-    while (i < expected.size() || j < seen.size()) {
+    for (size_t i = 0, j = 0; i < expected.size() || j < seen.size();) {
         const Entry* want = i < expected.size() ? &expected[i] : nullptr;
         const Entry* got = j < seen.size() ? &seen[j] : nullptr;
-        if (same && want && got && Matches(*want, *got, subject)) {
-            rows.push_back({want, got, false});
-            ++i, ++j;
-        } else if (same && want && (want->flags & OPTIONAL_ENTRY)) {
-            rows.push_back({want, nullptr, false});
-            ++i;
-        } else {
-            same = false;
-            rows.push_back({want, got, !want || !got || !Matches(*want, *got, subject)});
-            i += want != nullptr;
-            j += got != nullptr;
-        }
+        const bool match = want && got && Matches(*want, *got, subject);
+        const bool skip = same && !match && want && (want->flags & OPTIONAL_ENTRY);
+        same = same && (match || skip);
+        left.push_back(want ? Describe(*want, true) : "");
+        right.push_back(got && !skip ? Describe(*got, false) : "");
+        marks.push_back(match || skip ? " " : "!");
+        i += want != nullptr;
+        j += got && !skip;
     }
     Comparison comparison = {same, "", table.file, table.line};
     if (same)
         return comparison;
-    std::vector<std::string> left;
     size_t width = 8;
-    for (const Row& row : rows) {
-        left.push_back(row.expected ? Describe(*row.expected, true) : "");
-        width = std::max(width, left.back().size());
-    }
-    std::string report = "the recorded sequence differs from the table written here:\n";
-    report += "       " + std::string("expected").append(width - 6, ' ') + "recorded\n";
-    for (size_t row = 0; row < rows.size(); ++row) {
-        left[row].append(width - left[row].size(), ' ');
-        char number[16];
-        std::snprintf(number, sizeof number, "%s %3zu  ", rows[row].differs ? "!" : " ", row);
-        report += number + left[row] + "  " +
-                  (rows[row].seen ? Describe(*rows[row].seen, false) : std::string()) + "\n";
-    }
-    comparison.report = report;
+    for (const std::string& text : left)
+        width = std::max(width, text.size());
+    comparison.report = "the recorded sequence differs from the table written here:\n       " +
+                        std::string("expected").append(width - 6, ' ') + "recorded\n";
+    for (size_t row = 0; row < left.size(); ++row)
+        comparison.report += Text("%s %3d  ", marks[row].c_str(), int(row)) +
+                             left[row].append(width - left[row].size(), ' ') + "  " + right[row] +
+                             "\n";
     return comparison;
 }
 
 } // namespace
 
 Recorder::~Recorder() {
-    for (HWND window : subclassed) {
+    for (HWND window : windows) {
         const auto found = recordings.find(window);
         if (found == recordings.end() || found->second.recorder != this)
             continue;
@@ -178,20 +148,21 @@ Recorder::~Recorder() {
 
 HWND Recorder::CreateParent(int x, int y, int width, int height) {
     static const char* const className = "MessageSequenceParent";
-    static bool registered = false;
-    if (!registered) {
+    static const bool registered = [] {
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = RecordingProc;
         windowClass.hInstance = GetModuleHandleA(nullptr);
         windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
         windowClass.lpszClassName = className;
-        registered = RegisterClassA(&windowClass) != 0;
-    }
-    HWND parent = CreateWindowA(className, "parent", WS_POPUP | WS_VISIBLE, x, y, width, height,
-                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        return RegisterClassA(&windowClass) != 0;
+    }();
+    HWND parent = registered
+                      ? CreateWindowA(className, "parent", WS_POPUP | WS_VISIBLE, x, y, width,
+                                      height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr)
+                      : nullptr;
     UpdateWindow(parent);
     recordings[parent] = {this, nullptr, IsNotification};
-    subclassed.push_back(parent);
+    windows.push_back(parent);
     return parent;
 }
 
@@ -199,7 +170,7 @@ void Recorder::Subclass(HWND window, bool (*wanted)(UINT message)) {
     const WNDPROC original = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingProc)));
     recordings[window] = {this, original, wanted};
-    subclassed.push_back(window);
+    windows.push_back(window);
 }
 
 std::vector<LumoSimCall> DriverLog(const LumoSim& sim) {

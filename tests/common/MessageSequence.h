@@ -82,7 +82,7 @@ public:
     HWND subject = nullptr; // the window that WPARAM_IS_SELF entries name
 
 private:
-    std::vector<HWND> subclassed;
+    std::vector<HWND> windows; // recorded by this recorder
 };
 
 // The calls the simulated driver logged since its log was last cleared.

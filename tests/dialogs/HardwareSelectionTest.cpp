@@ -53,33 +53,20 @@ void OddPresentValueAndLastSlot() {
 }
 
 TEST_F(BoardsOnHost, HardwareListsPresentBoardsWithAFreePortOfTheKind) {
+    // clang-format off
     const ListingCase cases[] = {
-        {"slots 2 and 5",
-         BoardsAt2And5,
-         PortKind::Output,
-         {"Lumo-P31 - 2", "Lumo-P31 - 5"},
+        {"slots 2 and 5", BoardsAt2And5, PortKind::Output, {"Lumo-P31 - 2", "Lumo-P31 - 5"},
          {"d000 H", "16", "1f h"}},
-        {"slots 2 and 5",
-         BoardsAt2And5,
-         PortKind::Input,
-         {"Lumo-P31 - 2", "Lumo-P31 - 5"},
+        {"slots 2 and 5", BoardsAt2And5, PortKind::Input, {"Lumo-P31 - 2", "Lumo-P31 - 5"},
          {"d000 H", "16", "1f h"}},
-        {"board 1 fully claimed for output",
-         SecondBoardOutputsClaimed,
-         PortKind::Output,
-         {"Lumo-P31 - 0"},
-         {"c000 H", "8", "0 h"}},
-        {"board 1 fully claimed for output",
-         SecondBoardOutputsClaimed,
-         PortKind::Input,
-         {"Lumo-P31 - 0", "Lumo-P31 - 1"},
-         {"c000 H", "8", "0 h"}},
-        {"present 2 is not present; slot 15",
-         OddPresentValueAndLastSlot,
-         PortKind::Output,
-         {"Lumo-P31 - 15"},
-         {"10 H", "-1", "abcdef01 h"}},
+        {"board 1 fully claimed for output", SecondBoardOutputsClaimed, PortKind::Output,
+         {"Lumo-P31 - 0"}, {"c000 H", "8", "0 h"}},
+        {"board 1 fully claimed for output", SecondBoardOutputsClaimed, PortKind::Input,
+         {"Lumo-P31 - 0", "Lumo-P31 - 1"}, {"c000 H", "8", "0 h"}},
+        {"present 2 is not present; slot 15", OddPresentValueAndLastSlot, PortKind::Output,
+         {"Lumo-P31 - 15"}, {"10 H", "-1", "abcdef01 h"}},
     };
+    // clang-format on
     for (const ListingCase& c : cases) {
         SCOPED_TRACE(c.what + std::string(c.kind == PortKind::Output ? " (output)" : " (input)"));
         std::memset(BoardTable, 0, sizeof BoardTable);
@@ -206,37 +193,37 @@ TEST_F(BoardsOnHost, HardwareBrowsingBoardsAndPorts) {
                             "出力ﾎﾟｰﾄ 3 ( 24 - 31 )"};
     const Strings fields2 = {"d000 H", "16", "1f h"};
     const Strings fields5 = {"e800 H", "32", "3 h"};
+    const auto board = [](int entry) -> Step {
+        return [entry](HWND d) { SelectListItem(d, IDC_DEVSEL_LIST, entry); };
+    };
+    const auto port = [](int entry) -> Step {
+        return [entry](HWND d) { SelectComboItem(d, IDC_DEVSEL_PORTS, entry); };
+    };
+    const auto click = [](int id) -> Step { return [id](HWND d) { Click(d, id); }; };
     // clang-format off
     const BrowseCase cases[] = {
-        {"reselecting the shown board keeps the port",
-         {[](HWND d) { SelectComboItem(d, IDC_DEVSEL_PORTS, 2); }, [](HWND d) { SelectListItem(d, IDC_DEVSEL_LIST, 0); },
-          [](HWND d) { Click(d, IDOK); }},
+        {"reselecting the shown board keeps the port", {port(2), board(0), click(IDOK)},
          0, {2, 2}, fields2, ports2, 2},
-        {"another board refills the ports",
-         {[](HWND d) { SelectComboItem(d, IDC_DEVSEL_PORTS, 2); }, [](HWND d) { SelectListItem(d, IDC_DEVSEL_LIST, 1); },
-          [](HWND d) { Click(d, IDOK); }},
+        {"another board refills the ports", {port(2), board(1), click(IDOK)},
          0, {5, 1}, fields5, ports5, 0},
         {"back to the first board starts at its first port",
-         {[](HWND d) { SelectListItem(d, IDC_DEVSEL_LIST, 1); }, [](HWND d) { SelectComboItem(d, IDC_DEVSEL_PORTS, 1); },
-          [](HWND d) { SelectListItem(d, IDC_DEVSEL_LIST, 0); }, [](HWND d) { Click(d, IDOK); }},
-         0, {2, 0}, fields2, ports2, 0},
+         {board(1), port(1), board(0), click(IDOK)}, 0, {2, 0}, fields2, ports2, 0},
         {"double-click confirms with the port selected then",
-         {[](HWND d) { SelectListItem(d, IDC_DEVSEL_LIST, 1); }, [](HWND d) { SelectComboItem(d, IDC_DEVSEL_PORTS, 2); },
-          [](HWND d) { DoubleClickListItem(d, IDC_DEVSEL_LIST, 1); }},
+         {board(1), port(2), [](HWND d) { DoubleClickListItem(d, IDC_DEVSEL_LIST, 1); }},
          0, {5, 3}, fields5, ports5, 2},
         {"Enter confirms", {[](HWND d) { Key(d, VK_RETURN); }}, 0, {2, 0}, fields2, ports2, 0},
-        {"Cancel", {[](HWND d) { SelectListItem(d, IDC_DEVSEL_LIST, 1); }, [](HWND d) { Click(d, IDCANCEL); }},
-         -1, {9, 9}, fields5, ports5, 0},
+        {"Cancel", {board(1), click(IDCANCEL)}, -1, {9, 9}, fields5, ports5, 0},
         {"Escape", {[](HWND d) { Key(d, VK_ESCAPE); }}, -1, {9, 9}, fields2, ports2, 0},
         {"close box", {[](HWND d) { CloseBox(d); }}, -1, {9, 9}, fields2, ports2, 0},
         {"OK without a port selected does nothing",
          {[](HWND d) { SendDlgItemMessageA(d, IDC_DEVSEL_PORTS, CB_SETCURSEL, WPARAM(-1), 0); },
-          [](HWND d) { Click(d, IDOK); }, [](HWND d) { Click(d, IDCANCEL); }},
+          click(IDOK), click(IDCANCEL)},
          -1, {9, 9}, fields2, ports2, -1},
         {"OK without a board selected does nothing",
          {[](HWND d) { SendDlgItemMessageA(d, IDC_DEVSEL_LIST, LB_SETCURSEL, WPARAM(-1), 0); },
-          [](HWND d) { Command(d, IDC_DEVSEL_LIST, LBN_SELCHANGE); }, [](HWND d) { Click(d, IDOK); },
-          [](HWND d) { Command(d, IDC_DEVSEL_LIST, LBN_DBLCLK); }, [](HWND d) { Key(d, VK_ESCAPE); }},
+          [](HWND d) { Command(d, IDC_DEVSEL_LIST, LBN_SELCHANGE); }, click(IDOK),
+          [](HWND d) { Command(d, IDC_DEVSEL_LIST, LBN_DBLCLK); },
+          [](HWND d) { Key(d, VK_ESCAPE); }},
          -1, {9, 9}, fields2, ports2, 0},
     };
     // clang-format on

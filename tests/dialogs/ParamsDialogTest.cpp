@@ -257,30 +257,27 @@ TEST_P(ParamsDialog, ChannelRowFollowsTheGestures) {
 // What the dialog sends its buttons after the gestures: only the buttons whose state changes
 // hear of it, and never the channel buttons beyond the eight it drives.
 TEST_P(ParamsDialog, GesturesReachOnlyTheButtonsThatChange) {
-    const auto to = [](int id, UINT message, WPARAM state) -> msgseq::Message {
-        return {message, msgseq::CHECK_ID | msgseq::CHECK_WPARAM, state, 0, id};
+    const auto set = [](int id, WORD state) -> msgseq::Message {
+        return {CTLM_SETSTATE, msgseq::CHECK_ID | msgseq::CHECK_WPARAM, state, 0, id};
     };
+    const msgseq::Message deselect = {CTLM_DESELECT, msgseq::CHECK_ID, 0, 0, IDC_CHANNEL0};
     const int channel2 = IDC_CHANNEL0 + 2, channel7 = IDC_CHANNEL0 + 7;
-    struct Case {
+    // clang-format off
+    const struct {
         const char* what;
         uint32_t channels;
         std::vector<Step> gestures;
         msgseq::Table<msgseq::Message> traffic;
     } cases[] = {
-        {"less, more, a press",
-         3,
-         {Less(), More(), Press(2)},
-         MESSAGES(to(channel2, CTLM_SETSTATE, CHANNEL_UNUSED),
-                  to(channel2, CTLM_SETSTATE, CHANNEL_IN_USE), to(IDC_CHANNEL0, CTLM_DESELECT, 0),
-                  to(channel2, CTLM_SETSTATE, CHANNEL_SELECTED))},
-        {"less and more at the limit",
-         8,
-         {Less(), More()},
-         MESSAGES(to(IDC_MORE, CTLM_SETSTATE, MORE_UP), to(channel7, CTLM_SETSTATE, CHANNEL_UNUSED),
-                  to(IDC_MORE, CTLM_SETSTATE, MORE_DISABLED),
-                  to(channel7, CTLM_SETSTATE, CHANNEL_IN_USE))},
+        {"less, more, a press", 3, {Less(), More(), Press(2)},
+         MESSAGES(set(channel2, CHANNEL_UNUSED), set(channel2, CHANNEL_IN_USE), deselect,
+                  set(channel2, CHANNEL_SELECTED))},
+        {"less and more at the limit", 8, {Less(), More()},
+         MESSAGES(set(IDC_MORE, MORE_UP), set(channel7, CHANNEL_UNUSED),
+                  set(IDC_MORE, MORE_DISABLED), set(channel7, CHANNEL_IN_USE))},
     };
-    for (const Case& c : cases) {
+    // clang-format on
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         msgseq::Recorder buttons;
         std::vector<Step> steps = {[&buttons](HWND d) {
@@ -387,32 +384,20 @@ TEST_P(ParamsDialog, StrayCommandsAndOversizedCountsStayInTheBlock) {
         Strings names;
         uint32_t count;
     } cases[] = {
-        {"less commands at 1 channel",
-         1,
+        // clang-format off
+        {"less commands at 1 channel", 1,
          {[](HWND d) { modal::Command(d, IDC_LESS); }, [](HWND d) { modal::Command(d, IDC_LESS); }},
-         "13333333/04",
-         {"ch0", "ch1", "ch2", "ch3", "ch4", "ch5", "ch6", "ch7"},
-         1},
-        {"more command at 8 channels",
-         8,
-         {[](HWND d) { modal::Command(d, IDC_MORE); }},
-         "12222222/13",
-         {"ch0", "ch1", "ch2", "ch3", "ch4", "ch5", "ch6", "ch7"},
-         8},
-        {"a press reported by a window that is no channel button",
-         3,
+         "13333333/04", NamesWith({}), 1},
+        {"more command at 8 channels", 8, {[](HWND d) { modal::Command(d, IDC_MORE); }},
+         "12222222/13", NamesWith({}), 8},
+        {"a press reported by a window that is no channel button", 3,
          {[](HWND d) {
              SendMessageA(d, CTLM_CHANNELDOWN, WPARAM(GetDlgItem(d, IDOK)), CHANNEL_IN_USE);
          }},
-         "12233333/14",
-         {"ch0", "ch1", "ch2", "ch3", "ch4", "ch5", "ch6", "ch7"},
-         3},
-        {"1032 with 12 channels",
-         12,
-         {Press(7), Send(CTLM_COPYNAMETOALL)},
-         "22222221/13",
-         {"ch7", "ch7", "ch7", "ch7", "ch7", "ch7", "ch7", "ch7"},
-         12},
+         "12233333/14", NamesWith({}), 3},
+        {"1032 with 12 channels", 12, {Press(7), Send(CTLM_COPYNAMETOALL)}, "22222221/13",
+         {"ch7", "ch7", "ch7", "ch7", "ch7", "ch7", "ch7", "ch7"}, 12},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -7,9 +7,9 @@
 // "done".
 #include "sim/host/StandInHost.h"
 #include "tests/common/ModalDriver.h"
+#include "tests/common/PictureHandOff.h"
 #include "tests/dialogs/DialogsTestSupport.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -17,38 +17,14 @@ namespace {
 
 std::string folder;
 
-void PumpFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        standin::PumpMessages();
-        Sleep(20);
-    }
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // Shows the dialog until the script has taken its picture.
 modal::Step Picture(const char* name) {
     return [name](HWND dialog) {
         SetForegroundWindow(dialog);
         RedrawWindow(dialog, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        PumpFor(1000);
-        RECT frame;
-        GetWindowRect(dialog, &frame);
-        const std::string ready = folder + "/ready", done = folder + "/done";
-        FILE* file = std::fopen((ready + ".part").c_str(), "w");
-        if (!file)
-            return;
-        std::fprintf(file, "%s %ldx%ld+%ld+%ld\n", name, frame.right - frame.left,
-                     frame.bottom - frame.top, frame.left, frame.top);
-        std::fclose(file);
-        MoveFileA((ready + ".part").c_str(), ready.c_str());
-        for (int waited = 0; waited < 600 && !Exists(done); ++waited)
-            PumpFor(100);
-        DeleteFileA(done.c_str());
+        testsupport::PumpFor(1000);
+        testsupport::HandOffPictures(folder, {{name, dialog}});
     };
 }
 
@@ -67,7 +43,7 @@ TEST_F(DISABLED_RenderDialogs, ShowForPictures) {
     dialogstest::PlaceBoard(2, 0xD000, 16, 0x1F);
     dialogstest::PlaceBoard(5, 0xE800, 32, 0x3);
     ClaimPort(PortKind::Output, 5, 0);
-    PumpFor(500);
+    testsupport::PumpFor(500);
 
     const standin::RegisteredClass* output = standin::FindClass("Lumo-P31 OUT");
     const standin::RegisteredClass* input = standin::FindClass("Lumo-P31 IN");

@@ -328,17 +328,13 @@ TEST_F(ModuleMessages, OutputClassHandsItsUnlistedCodesToTheDefaultAction) {
 }
 
 TEST_F(ModuleMessages, InputClassAnswers117To124Itself) {
-    ExpectAnswers(INPUT_CLASS, {{MODMSG_NOTIFY_1, 1},
-                                {MODMSG_NOTIFY_104, 1},
-                                {MODMSG_EXPERIMENT_STOP, 1},
-                                {MODMSG_QUERY_117, 0},
-                                {MODMSG_QUERY_118, 1},
-                                {MODMSG_QUERY_119, 0},
-                                {MODMSG_QUERY_120, 0},
-                                {MODMSG_QUERY_121, 0},
-                                {MODMSG_QUERY_122, 0},
-                                {MODMSG_CLEAR_EXTRA_BLOCK, 1},
-                                {MODMSG_NOTIFY_201, 1}});
+    // clang-format off
+    ExpectAnswers(INPUT_CLASS, {{MODMSG_NOTIFY_1, 1}, {MODMSG_NOTIFY_104, 1},
+                                {MODMSG_EXPERIMENT_STOP, 1}, {MODMSG_QUERY_117, 0},
+                                {MODMSG_QUERY_118, 1}, {MODMSG_QUERY_119, 0}, {MODMSG_QUERY_120, 0},
+                                {MODMSG_QUERY_121, 0}, {MODMSG_QUERY_122, 0},
+                                {MODMSG_CLEAR_EXTRA_BLOCK, 1}, {MODMSG_NOTIFY_201, 1}});
+    // clang-format on
     ExpectDefault(INPUT_CLASS, {0, 2, 100, 108, 116, 125, 200, 202, 0xFFFFFFFF});
 }
 

@@ -7,7 +7,7 @@
 #include "modules/ModuleRecords.h"
 #include "sim/driver/LumoSimControl.h"
 #include "sim/host/StandInHost.h"
-#include "tests/common/PluginOnHost.h"
+#include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
 
