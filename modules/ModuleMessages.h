@@ -1,5 +1,5 @@
 // What the two classes' message handlers share: the shape of a message table and its
-// dispatch, the answers that do nothing, and the per-channel resets and names.
+// dispatch, the answers that do nothing, creation, and the per-channel resets.
 #pragma once
 
 #include "device/BoardTable.h"
@@ -27,10 +27,10 @@ int32_t OnDecline(ModuleRecord* module, uint32_t messageParam, uint32_t messageD
 
 // What tells the two classes' creation (MODMSG_CREATE) apart.
 struct ModuleCreation {
-    PortKind kind;           // of the hardware selection and the claim
-    uint32_t defaultInputs;  // channel counts given to a module that has none
-    uint32_t defaultOutputs; //
-    const char* stem;        // the class's short name: channel n is named "<stem> <n>"
+    PortKind kind;          // of the hardware selection and the claim
+    uint32_t defaultInputs; // the channel counts a module that has none is given
+    uint32_t defaultOutputs;
+    const char* stem; // the class's short name: channel n is named "<stem> <n>"
 };
 
 // Creation as both classes do it, on the fields of the class's block: the hardware selection,

@@ -3,7 +3,6 @@
 #include "ui/MakerMenu.h"
 
 #include "host/HostBinding.h"
-#include "res/ResourceIds.h"
 
 // The popup becomes the fourth top-level entry of the host's menu bar.
 static const UINT MAKER_MENU_POSITION = 3;

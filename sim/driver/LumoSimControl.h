@@ -26,7 +26,8 @@ enum : int32_t {
 // What Lumo31aGetVersion returns: major version in the high byte.
 enum : int32_t { LUMO_SIM_VERSION = 0x0100 };
 
-// The driver entries, as logged: LUMO_SIM_CREATE and so on, in the order of the list.
+// The driver entries, as logged: LUMO_SIM_CREATE and so on, in the order of
+// LUMO_DRIVER_ENTRIES (device/DriverInterface.h).
 // clang-format off
 enum LumoSimEntry : int32_t {
 #define LUMO_SIM_ENTRY(name, stem, type) LUMO_SIM_##stem,
