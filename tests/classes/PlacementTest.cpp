@@ -52,6 +52,11 @@ TEST(PlaceOnScreen, CentresAndKeepsOnTheScreen) {
 
 namespace {
 
+// The dialogs here are only measured: their procedure handles nothing.
+INT_PTR CALLBACK IgnoreMessages(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
 HWND CreateReference(RECT frame) {
     HWND window = CreateWindowA("STATIC", "reference", WS_POPUP | WS_VISIBLE, frame.left, frame.top,
                                 frame.right, frame.bottom, nullptr, nullptr, nullptr, nullptr);
@@ -59,9 +64,8 @@ HWND CreateReference(RECT frame) {
 }
 
 HWND CreateAboutDialog(SIZE size) {
-    HWND dialog = CreateDialogParamA(
-        hostBinding.instance, "ABOUTLUMO35", nullptr,
-        [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    HWND dialog =
+        CreateDialogParamA(hostBinding.instance, "ABOUTLUMO35", nullptr, IgnoreMessages, 0);
     SetWindowPos(dialog, nullptr, 0, 0, size.cx, size.cy, SWP_NOZORDER | SWP_NOMOVE);
     return dialog;
 }
@@ -134,9 +138,8 @@ std::string ClassOf(HWND window) {
 // A parameter dialog template with a few more kinds of children: a list box, a combo box with
 // an edit inside, and a static inside a static.
 HWND CreateParamsDialog(const char* templateName) {
-    HWND dialog = CreateDialogParamA(
-        hostBinding.instance, templateName, nullptr,
-        [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    HWND dialog =
+        CreateDialogParamA(hostBinding.instance, templateName, nullptr, IgnoreMessages, 0);
     CreateWindowA("LISTBOX", "", WS_CHILD, 0, 0, 50, 50, dialog, nullptr, nullptr, nullptr);
     CreateWindowA("COMBOBOX", "", WS_CHILD | CBS_DROPDOWN, 0, 0, 50, 50, dialog, nullptr, nullptr,
                   nullptr);

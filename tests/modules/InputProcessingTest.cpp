@@ -189,6 +189,41 @@ TEST_F(InputProcessing, DueJustBeforeTheTickWrapIsReleasedAfterIt) {
     EXPECT_EQ(Released(), 1u);
 }
 
+// The stamps and the due tick are exactly those of IEEE double arithmetic, in both builds.
+// Extended x87 precision between the steps would release the first block below one tick
+// early, end the stamp below in ...01, and leave a stamp above 0 where the distance is 0.
+TEST_F(InputProcessing, StampsAndDueTicksAreThoseOfDoubleArithmetic) {
+    struct {
+        double milliseconds;
+        uint32_t blockSize;
+        double sampleDistance; // of both blocks
+        double secondStart;    // startTime of block 1
+        uint32_t firstDue;     // ticks after the start at which block 0 goes out
+    } const cases[] = {
+        {0.7, 10, 0.0007, 0.007, 7},      // 10 x 0.7 is 7.0, not a little less
+        {0.001, 103, 1e-06, 0.000103, 0}, // 103 x 1e-06 rounded once
+        {2.1e-321, 1000, 0.0, 0.0, 0},    // the distance underflows to 0
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.milliseconds);
+        ModuleRecord* module = Started(1, c.blockSize, c.milliseconds);
+        if (c.firstDue > 0) {
+            ProcessAt(module, 1000 + c.firstDue - 1);
+            EXPECT_EQ(Released(), 0u);
+        }
+        ProcessAt(module, 1000 + c.firstDue);
+        EXPECT_EQ(Released(), 1u);
+        ProcessAt(module, 5000);
+        ASSERT_EQ(Released(), 2u);
+        const standin::ReleasedBlock& second = standin::ReleasedOutputBlocks()[1];
+        EXPECT_EQ(standin::ReleasedOutputBlocks()[0].sampleDistance, c.sampleDistance);
+        EXPECT_EQ(second.sampleDistance, c.sampleDistance);
+        EXPECT_EQ(second.startTime, c.secondStart);
+        standin::StopExperimentRun({module});
+        started = nullptr;
+    }
+}
+
 class FailingInputPort : public InputProcessing {
     std::string DriverSetup() const override {
         return "board 2\ninput 2 3 constant 0xFF\nfault 2 3 in always code=55\n";
