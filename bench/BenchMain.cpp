@@ -2,12 +2,15 @@
 // allocations while processing and the pacing of the input module, each against its floor,
 // in one run. Prints the table and writes it to a file.
 //
-//   pemo_bench [--smoke] [--repetitions N] [--out FILE]
+//   pemo_bench [--smoke] [--repetitions N] [--out FILE] [--only PART]
+//
+// PART: per-sample, threads, allocations or pacing (default: all four).
 //
 // Exit code 1 when a zero target (allocations, overlapping driver calls, early releases)
 // fails or the setting cannot be made; the figures with limits are reported, not enforced.
 #include "bench/BenchSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,7 +18,19 @@
 
 namespace {
 
-bench::Settings ReadSettings(int argc, char** argv, std::string& out) {
+struct Part {
+    const char* name;
+    void (*run)(bench::Setting&, const bench::Settings&, bench::Report&);
+};
+
+const Part PARTS[] = {
+    {"per-sample", bench::RunPerSample},
+    {"threads", bench::RunContention},
+    {"allocations", bench::RunAllocations},
+    {"pacing", bench::RunPacing},
+};
+
+bench::Settings ReadSettings(int argc, char** argv, std::string& out, std::string& only) {
     bench::Settings settings;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--smoke") == 0) {
@@ -29,6 +44,8 @@ bench::Settings ReadSettings(int argc, char** argv, std::string& out) {
             settings.repetitions = std::max(1, std::atoi(argv[++i]));
         } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
             out = argv[++i];
+        } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
+            only = argv[++i];
         }
     }
     return settings;
@@ -37,16 +54,15 @@ bench::Settings ReadSettings(int argc, char** argv, std::string& out) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string out = "bench-results.md";
-    const bench::Settings settings = ReadSettings(argc, argv, out);
+    std::string out = "bench-results.md", only;
+    const bench::Settings settings = ReadSettings(argc, argv, out, only);
     bench::Report report;
     bench::Setting setting;
     std::string error;
     if (bench::StartSetting(setting, error)) {
-        bench::RunPerSample(setting, settings, report);
-        bench::RunContention(setting, settings, report);
-        bench::RunAllocations(setting, settings, report);
-        bench::RunPacing(setting, settings, report);
+        for (const Part& part : PARTS)
+            if (only.empty() || only == part.name)
+                part.run(setting, settings, report);
     } else {
         report.problems.push_back(error);
     }

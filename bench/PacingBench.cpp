@@ -11,7 +11,7 @@ namespace bench {
 namespace {
 
 const DWORD PERIODS[] = {0, 1, 10};
-enum : uint32_t { PACING_BLOCK = 10, PACING_CHANNELS = 2 };
+enum : uint32_t { PACING_BLOCK = 20, PACING_CHANNELS = 4 };
 const double PACING_MS_PER_SAMPLE = 1.0;
 
 // The advances of GetTickCount seen while watching it for `seconds`, in ms.
