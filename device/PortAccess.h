@@ -50,9 +50,10 @@ inline HeldPort HoldPort(int slot, int port) {
     return HeldPort{static_cast<uint16_t>(slot), static_cast<uint32_t>(port)};
 }
 
-// One read under the lock: the driver's result, 0 (nothing called) when not ready.
-inline int ReadHeldPort(HeldPort port, uint8_t* data) {
-    const Lumo31aInPortFn entry = readyPortEntries.inPort.load(std::memory_order_acquire);
+// One driver call under the lock: the entry's result, 0 (nothing called) when not ready.
+template <typename Entry, typename Data>
+inline int CallHeldPort(const std::atomic<Entry>& ready, HeldPort port, Data data) {
+    const Entry entry = ready.load(std::memory_order_acquire);
     if (!entry)
         return 0;
     EnterPortLock();
@@ -61,15 +62,12 @@ inline int ReadHeldPort(HeldPort port, uint8_t* data) {
     return result;
 }
 
-// One write under the lock: the driver's result, 0 (nothing called) when not ready.
+inline int ReadHeldPort(HeldPort port, uint8_t* data) {
+    return CallHeldPort(readyPortEntries.inPort, port, data);
+}
+
 inline int WriteHeldPort(HeldPort port, uint8_t data) {
-    const Lumo31aOutPortFn entry = readyPortEntries.outPort.load(std::memory_order_acquire);
-    if (!entry)
-        return 0;
-    EnterPortLock();
-    const int result = entry(port.slot, port.port, data);
-    LeaveCriticalSection(&PortLock);
-    return result;
+    return CallHeldPort(readyPortEntries.outPort, port, static_cast<uint32_t>(data));
 }
 
 // Reads the port into *data (direction non-zero) or writes *data to it (direction 0).
