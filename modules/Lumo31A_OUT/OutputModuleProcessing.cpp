@@ -16,23 +16,29 @@ bool SampleIsSet(float sample) {
     return sample >= 5.0f;
 }
 
-void SetChannelBit(uint8_t& byte, uint32_t channel, bool set) {
-    if (channel >= PORT_BITS)
-        return;
-    const uint8_t mask = static_cast<uint8_t>(1u << channel);
-    byte = set ? static_cast<uint8_t>(byte | mask) : static_cast<uint8_t>(byte & ~mask);
+// The channel's bit of the port byte; none for a channel beyond the port's bits.
+uint8_t ChannelMask(uint32_t channel) {
+    return channel < PORT_BITS ? static_cast<uint8_t>(1u << channel) : 0;
 }
 
 // Writes one channel's block into its bit of the buffer, sending each byte as it changes.
-void WriteChannelBlock(const DataBlock* block, uint32_t channel, OutParams* params,
+// Slot and port are held for the whole block: the loop does one lock and one driver call
+// per sample and nothing else of note.
+void WriteChannelBlock(const DataBlock* block, uint32_t channel, const OutParams* params,
                        uint8_t* portBytes) {
     uint32_t count = block->sampleCount;
     if (count > hostBinding.uiGlobalBlockSize)
         count = hostBinding.uiGlobalBlockSize;
+    const uint16_t boardSlot = params->boardSlot;
+    const HeldPort port = HoldPort(boardSlot, params->port);
+    const uint8_t mask = ChannelMask(channel);
     for (uint32_t position = 0; position < count; ++position) {
-        SetChannelBit(portBytes[position], channel, SampleIsSet(block->samples[position]));
-        if (!AccessPort(params->boardSlot, params->port, PORT_WRITE, &portBytes[position]))
-            ReportPortFailure("送出エラー", params->boardSlot, channel);
+        const uint8_t kept = static_cast<uint8_t>(portBytes[position] & ~mask);
+        const uint8_t byte =
+            SampleIsSet(block->samples[position]) ? static_cast<uint8_t>(kept | mask) : kept;
+        portBytes[position] = byte;
+        if (!WriteHeldPort(port, byte))
+            ReportPortFailure("送出エラー", boardSlot, channel);
     }
 }
 

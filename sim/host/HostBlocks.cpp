@@ -43,6 +43,7 @@ std::map<const OutputChannelRecord*, OutputSlot> outputSlots;
 std::vector<Connection> connections;
 std::vector<ReleasedBlock> releasedBlocks;
 bool outputBlocksAvailable = true;
+bool fastBlocks = false; // SetFastBlocks
 
 // A block in host memory: the host's header carries "PB" and the room in samples.
 DataBlock* MakeBlock(uint32_t capacity) {
@@ -95,6 +96,7 @@ void StopBlocks() {
     connections.clear();
     releasedBlocks.clear();
     outputBlocksAvailable = true;
+    fastBlocks = false;
 }
 
 void ClearBlockRecords() {
@@ -158,6 +160,11 @@ void SetOutputBlocksAvailable(bool available) {
     outputBlocksAvailable = available;
 }
 
+void SetFastBlocks(bool on) {
+    std::lock_guard<std::mutex> lock(blocksMutex);
+    fastBlocks = on;
+}
+
 void Connect(ModuleRecord* from, uint32_t outChannel, ModuleRecord* to, uint32_t inChannel) {
     std::lock_guard<std::mutex> lock(blocksMutex);
     connections.push_back(Connection{from, outChannel, to, inChannel});
@@ -186,8 +193,10 @@ int32_t PEMO_HOSTCALL NewReleaseInputBlock(ModuleRecord* module, uint32_t channe
         return 0;
     }
     InputQueue& queue = found->second;
-    HostFree(queue.blocks.front());
-    queue.blocks.pop_front();
+    if (!fastBlocks) {
+        HostFree(queue.blocks.front());
+        queue.blocks.pop_front();
+    }
     queue.handedOut = false;
     ++queue.released;
     return 1;
@@ -219,11 +228,13 @@ DataBlock* PEMO_HOSTCALL GetCurrentOutputBlock(OutputChannelRecord* channel) {
     }
     if (!slot.block)
         return nullptr;
+    slot.handedOut = true;
+    if (fastBlocks)
+        return slot.block;
     slot.block->startTime = 0;
     slot.block->sampleDistance = 0;
     slot.block->sampleCount = 0;
     std::memset(slot.block->samples, 0, slot.capacity * sizeof(float));
-    slot.handedOut = true;
     return slot.block;
 }
 
@@ -231,10 +242,12 @@ int32_t PEMO_HOSTCALL NewReleaseOutputBlock(OutputChannelRecord* channel, const 
                                             int32_t line) {
     std::unique_lock<std::mutex> lock(blocksMutex);
     auto found = outputSlots.find(channel);
-    const std::string where = std::string(file ? file : "?") + ":" + std::to_string(line);
+    const auto where = [file, line] {
+        return std::string(file ? file : "?") + ":" + std::to_string(line);
+    };
     if (found == outputSlots.end() || !found->second.handedOut) {
         lock.unlock();
-        RecordComplaint("NewReleaseOutputBlock at " + where + ": no block was handed out");
+        RecordComplaint("NewReleaseOutputBlock at " + where() + ": no block was handed out");
         return 0;
     }
     OutputSlot& slot = found->second;
@@ -243,18 +256,21 @@ int32_t PEMO_HOSTCALL NewReleaseOutputBlock(OutputChannelRecord* channel, const 
     std::string tooMany;
     if (count > slot.capacity) {
         // Never read past the block: keep what it has room for.
-        tooMany = "NewReleaseOutputBlock at " + where + ": sample count " + std::to_string(count) +
-                  " beyond the block's room of " + std::to_string(slot.capacity);
+        tooMany = "NewReleaseOutputBlock at " + where() + ": sample count " +
+                  std::to_string(count) + " beyond the block's room of " +
+                  std::to_string(slot.capacity);
         count = slot.capacity;
     }
-    ReleasedBlock released;
-    released.module = slot.module;
-    released.channel = slot.channel;
-    released.startTime = block->startTime;
-    released.sampleDistance = block->sampleDistance;
-    released.samples.assign(block->samples, block->samples + count);
-    released.tick = GetTickCount();
-    releasedBlocks.push_back(released);
+    if (!fastBlocks) {
+        ReleasedBlock released;
+        released.module = slot.module;
+        released.channel = slot.channel;
+        released.startTime = block->startTime;
+        released.sampleDistance = block->sampleDistance;
+        released.samples.assign(block->samples, block->samples + count);
+        released.tick = GetTickCount();
+        releasedBlocks.push_back(released);
+    }
     for (const Connection& connection : connections)
         if (connection.from == slot.module && connection.outChannel == slot.channel)
             QueueBlock(connection.to, connection.inChannel, block->startTime, block->sampleDistance,

@@ -182,6 +182,11 @@ struct ReleasedBlock {
 const std::vector<ReleasedBlock>& ReleasedOutputBlocks();
 // Whether GetCurrentOutputBlock hands out a block (default true).
 void SetOutputBlocksAvailable(bool available);
+// Block services for benchmarks (off by default, and again after HostStop): nothing is
+// recorded per call (ReleasedOutputBlocks stays empty), a handed-out output block is not
+// cleared, and a released input block stays queued and is handed out again, so that one
+// queued block per channel feeds any number of calls without the host allocating.
+void SetFastBlocks(bool on);
 // Connects output channel `outChannel` of `from` to input channel `inChannel` of `to`: each
 // released block is queued there too.
 void Connect(ModuleRecord* from, uint32_t outChannel, ModuleRecord* to, uint32_t inChannel);
@@ -227,6 +232,7 @@ size_t LiveAllocations();
 // The next NewMemAlloc of the plug-in answers null.
 void FailNextAllocation();
 size_t LivePluginAllocations(); // NewMemAlloc blocks not yet given back
+size_t PluginAllocationCalls(); // NewMemAlloc calls since the host started
 
 // Clears every record above (queries, warnings, calls, blocks), keeping classes and modules.
 void ClearRecords();
