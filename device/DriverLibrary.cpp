@@ -2,6 +2,8 @@
 // call-through per entry that does nothing while the library is absent.
 #include "device/DriverLibrary.h"
 
+#include "device/PortAccess.h"
+
 namespace {
 
 // The entries of the loaded library, one field per entry of the list.
@@ -42,6 +44,7 @@ int LoadDriverLibrary() {
         FreeDriverLibrary();
         return 0;
     }
+    RefreshReadyPortEntries();
     return 1;
 }
 
@@ -49,13 +52,21 @@ int FreeDriverLibrary() {
     if (!driverLibrary)
         return 0;
     const int result = FreeLibrary(driverLibrary);
-    if (result == 1)
+    if (result == 1) {
         driverLibrary = nullptr;
+        RefreshReadyPortEntries();
+    }
     return result;
 }
 
 bool IsDriverLibraryLoaded() {
     return driverLibrary != nullptr;
+}
+
+DriverPortEntries LoadedPortEntries() {
+    if (!driverLibrary)
+        return DriverPortEntries{nullptr, nullptr};
+    return DriverPortEntries{driver.Lumo31aInPort, driver.Lumo31aOutPort};
 }
 
 int DriverCreate(uint32_t* slot) {

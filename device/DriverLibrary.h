@@ -11,6 +11,14 @@ int LoadDriverLibrary();
 int FreeDriverLibrary();
 bool IsDriverLibraryLoaded();
 
+// The two port entries of the loaded library, both null while none is loaded. The per-sample
+// path reaches them through device/PortAccess.h.
+struct DriverPortEntries {
+    Lumo31aInPortFn inPort;
+    Lumo31aOutPortFn outPort;
+};
+DriverPortEntries LoadedPortEntries();
+
 int DriverCreate(uint32_t* slot);
 int DriverClose(int slot);
 int DriverGetResource(int slot, DriverResourceRecord* record);

@@ -33,6 +33,9 @@ struct ModuleClassRecord {
     uint8_t reserved60[120];
 };
 
+// Channel numbers the host's module record has room for (its output channel records).
+enum : uint32_t { MODULE_RECORD_CHANNELS = 16 };
+
 // The host's record of one module; the plug-in touches only the named fields.
 struct ModuleRecord {
     Addr32 hWnd; // the module's window
@@ -48,10 +51,10 @@ struct ModuleRecord {
     uint8_t reserved122[704];
     uint32_t outputChannelCount; // unaligned
     uint8_t reserved830[66];
-    Addr32 outputChannels[16]; // OutputChannelRecord of output channel i
-    Addr32 params;             // OutParams or InParams
-    Addr32 extra;              // the input class's extra block
-    Addr32 channelState[8];    // ChannelState of channel i
+    Addr32 outputChannels[MODULE_RECORD_CHANNELS]; // OutputChannelRecord of output channel i
+    Addr32 params;                                 // OutParams or InParams
+    Addr32 extra;                                  // the input class's extra block
+    Addr32 channelState[8];                        // ChannelState of channel i
     uint8_t reserved1000[24];
 };
 

@@ -5,6 +5,7 @@
 #include "device/BoardTable.h"
 #include "host/HostBinding.h"
 #include "modules/ModuleClasses.h"
+#include "modules/Lumo31A_OUT/PortByteBuffer.h"
 #include "modules/ModuleMessages.h"
 #include "ui/ParamsDialog.h"
 
@@ -46,15 +47,20 @@ int32_t OnRestore(ModuleRecord* module, uint32_t, uint32_t) {
 int32_t OnExperimentStart(ModuleRecord* module, uint32_t, uint32_t) {
     OutParams* params = OutParamsOf(module);
     params->portBytes = 0;
-    const uint32_t size = hostBinding.uiGlobalBlockSize;
-    void* buffer = hostBinding.services.NewMemAlloc(size, __FILE__, __LINE__);
+    const uint32_t positions = hostBinding.uiGlobalBlockSize;
+    const uint32_t size = PortByteBufferSize(positions);
+    PortByteBuffer* buffer = size == 0
+                                 ? nullptr
+                                 : static_cast<PortByteBuffer*>(
+                                       hostBinding.services.NewMemAlloc(size, __FILE__, __LINE__));
     if (buffer == nullptr) {
         hostBinding.services.ShowWarning(
             "Lumo-P31", "出力バッファ確保が失敗しました\nブロックサイズを少なくして下さい");
         return 0;
     }
     params->portBytes = ToAddr32(buffer, "portBytes");
-    memset(buffer, 0, size);
+    buffer->positions = positions;
+    memset(buffer->bytes, 0, positions);
     for (uint32_t channel = 0;
          channel < module->inputChannelCount && channel < MODULE_CHANNEL_LIMIT; ++channel)
         ResetChannelState(ChannelStateOf(module, channel));

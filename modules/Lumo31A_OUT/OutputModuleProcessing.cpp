@@ -4,6 +4,7 @@
 
 #include "device/PortAccess.h"
 #include "host/HostBinding.h"
+#include "modules/Lumo31A_OUT/PortByteBuffer.h"
 #include "modules/ModuleMessages.h"
 
 namespace {
@@ -16,23 +17,40 @@ bool SampleIsSet(float sample) {
     return sample >= 5.0f;
 }
 
-void SetChannelBit(uint8_t& byte, uint32_t channel, bool set) {
-    if (channel >= PORT_BITS)
-        return;
-    const uint8_t mask = static_cast<uint8_t>(1u << channel);
-    byte = set ? static_cast<uint8_t>(byte | mask) : static_cast<uint8_t>(byte & ~mask);
+// The channel's bit of the port byte; none for a channel beyond the port's bits.
+uint8_t ChannelMask(uint32_t channel) {
+    return channel < PORT_BITS ? static_cast<uint8_t>(1u << channel) : 0;
 }
 
-// Writes one channel's block into its bit of the buffer, sending each byte as it changes.
-void WriteChannelBlock(const DataBlock* block, uint32_t channel, OutParams* params,
-                       uint8_t* portBytes) {
+// Sample positions of the block that go out: no more than the block size in force, nor than
+// the buffer made at start holds. A block size grown since the start leaves the later
+// positions of each block unwritten: they are neither stored nor sent to the port.
+uint32_t PositionsToWrite(const DataBlock* block, const PortByteBuffer* buffer) {
     uint32_t count = block->sampleCount;
     if (count > hostBinding.uiGlobalBlockSize)
         count = hostBinding.uiGlobalBlockSize;
+    if (count > buffer->positions)
+        count = buffer->positions;
+    return count;
+}
+
+// Writes one channel's block into its bit of the buffer, sending each byte as it changes.
+// Slot and port are held for the whole block: the loop does one lock and one driver call
+// per sample and nothing else of note.
+void WriteChannelBlock(const DataBlock* block, uint32_t channel, const OutParams* params,
+                       PortByteBuffer* buffer) {
+    const uint32_t count = PositionsToWrite(block, buffer);
+    uint8_t* portBytes = buffer->bytes;
+    const uint16_t boardSlot = params->boardSlot;
+    const HeldPort port = HoldPort(boardSlot, params->port);
+    const uint8_t mask = ChannelMask(channel);
     for (uint32_t position = 0; position < count; ++position) {
-        SetChannelBit(portBytes[position], channel, SampleIsSet(block->samples[position]));
-        if (!AccessPort(params->boardSlot, params->port, PORT_WRITE, &portBytes[position]))
-            ReportPortFailure("送出エラー", params->boardSlot, channel);
+        const uint8_t kept = static_cast<uint8_t>(portBytes[position] & ~mask);
+        const uint8_t byte =
+            SampleIsSet(block->samples[position]) ? static_cast<uint8_t>(kept | mask) : kept;
+        portBytes[position] = byte;
+        if (!WriteHeldPort(port, byte))
+            ReportPortFailure("送出エラー", boardSlot, channel);
     }
 }
 
@@ -42,15 +60,19 @@ int32_t PEMO_HOSTCALL ProcessOutputModule(ModuleRecord* module) {
     if (hostBinding.bExperimentIsPaused == 1)
         return 1;
     OutParams* params = OutParamsOf(module);
-    uint8_t* portBytes = FromAddr32<uint8_t>(params->portBytes);
+    PortByteBuffer* buffer = FromAddr32<PortByteBuffer>(params->portBytes);
     // No buffer means no started experiment: leave the blocks with the host.
-    if (portBytes == nullptr)
+    if (buffer == nullptr)
         return 1;
-    for (uint32_t channel = 0; channel < module->inputChannelCount; ++channel) {
+    // Channels from the eighth on change no bit, but a host may still carry blocks on them,
+    // up to the channels its module record has room for. A larger count comes only from a
+    // damaged flow chart and would ask the host for blocks some 2^32 times per call.
+    for (uint32_t channel = 0;
+         channel < module->inputChannelCount && channel < MODULE_RECORD_CHANNELS; ++channel) {
         const DataBlock* block = hostBinding.services.GetInputBlock(module, channel);
         if (block == nullptr)
             continue;
-        WriteChannelBlock(block, channel, params, portBytes);
+        WriteChannelBlock(block, channel, params, buffer);
         hostBinding.services.NewReleaseInputBlock(module, channel, __FILE__, __LINE__);
     }
     return 1;

@@ -22,7 +22,8 @@ float SampleFromByte(uint8_t byte, uint32_t channel) {
 }
 
 // Takes the channel's current block, reads the port into it and marks it pending. A failed
-// read leaves the byte 0, so its sample is 0.0.
+// read leaves the byte 0, so its sample is 0.0. Slot and port are held for the whole block:
+// the loop does one lock and one driver call per sample and nothing else of note.
 void FillChannelBlock(ModuleRecord* module, uint32_t channel, ChannelState* state) {
     OutputChannelRecord* record = OutputChannelOf(module, channel);
     DataBlock* block = hostBinding.services.GetCurrentOutputBlock(record);
@@ -34,10 +35,12 @@ void FillChannelBlock(ModuleRecord* module, uint32_t channel, ChannelState* stat
     block->sampleDistance = sampleDistance;
     block->startTime = static_cast<double>(state->samplesDelivered) * sampleDistance;
     block->sampleCount = static_cast<uint16_t>(blockSize);
+    const uint16_t boardSlot = params->boardSlot;
+    const HeldPort port = HoldPort(boardSlot, params->port);
     for (uint32_t position = 0; position < blockSize; ++position) {
         uint8_t byte = 0;
-        if (!AccessPort(params->boardSlot, params->port, PORT_READ, &byte)) {
-            ReportPortFailure("サンプリングエラー", params->boardSlot, channel);
+        if (!ReadHeldPort(port, &byte)) {
+            ReportPortFailure("サンプリングエラー", boardSlot, channel);
             byte = 0;
         }
         block->samples[position] = SampleFromByte(byte, channel);

@@ -249,6 +249,10 @@ void ParseLine(const Tokens& tokens, Setup& setup) {
     else if (keyword == "spin") {
         NeedTokens(tokens, 2, "spin <iterations>");
         setup.spin = ParseNumber(tokens[1], 1000000, "iteration count");
+    } else if (keyword == "fast") {
+        if (tokens.size() > 2 || (tokens.size() == 2 && tokens[1] != "on" && tokens[1] != "off"))
+            Fail("fast takes on or off");
+        setup.fast = tokens.size() == 1 || tokens[1] == "on";
     } else if (keyword == "trace") {
         NeedTokens(tokens, 2, "trace <file>");
         setup.tracePath = tokens[1];

@@ -50,6 +50,7 @@ struct BoardSetup {
 struct Setup {
     BoardSetup boards[SLOTS];
     uint32_t spin = 200;   // busy-wait iterations inside each port call
+    bool fast = false;     // port calls: no log, no trace, no busy wait, no lock of the driver's
     std::string tracePath; // trace file named by the configuration, if any
 };
 

@@ -98,6 +98,7 @@ void SeedPort(PortState& port, const BoardSetup& board, int slot, int number) {
 } // namespace
 
 std::atomic<uint32_t> portCallSpin{200};
+std::atomic<bool> fastPortCalls{false};
 std::atomic<int32_t> overlappingPortCalls{0};
 
 void ShutDown() {
@@ -117,7 +118,12 @@ std::mutex& StateMutex() {
 }
 
 SimState& State() {
-    std::call_once(loadOnce, LoadState);
+    // std::call_once sets thread-local state on every call; after the load one flag will do.
+    static std::atomic<bool> loaded{false};
+    if (!loaded.load(std::memory_order_acquire)) {
+        std::call_once(loadOnce, LoadState);
+        loaded.store(true, std::memory_order_release);
+    }
     return RawState();
 }
 
@@ -135,6 +141,7 @@ void ResetRuntime(SimState& state) {
     state.sequence = 0;
     overlappingPortCalls.store(0);
     portCallSpin.store(state.setup.spin);
+    fastPortCalls.store(state.setup.fast);
     if (!state.setup.tracePath.empty() && state.setup.tracePath != state.tracePath)
         SetTrace(state, state.setup.tracePath);
 }
@@ -148,6 +155,7 @@ void RefreshRuntime(SimState& state) {
             SeedPort(boardState.ports[port], board, slot, port);
     }
     portCallSpin.store(state.setup.spin);
+    fastPortCalls.store(state.setup.fast);
     if (!state.setup.tracePath.empty() && state.setup.tracePath != state.tracePath)
         SetTrace(state, state.setup.tracePath);
 }

@@ -50,8 +50,9 @@ void RememberModule(HMODULE module);
 void ShutDown();
 
 // Read by port calls before they take the mutex: busy-wait iterations inside each port call,
-// and the count of port calls that began while another one was running.
+// the fast setting, and the count of port calls that began while another one was running.
 extern std::atomic<uint32_t> portCallSpin;
+extern std::atomic<bool> fastPortCalls;
 extern std::atomic<int32_t> overlappingPortCalls;
 
 // Fresh boards, log and counters for the setup in effect.

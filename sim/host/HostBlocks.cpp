@@ -48,6 +48,7 @@ void Tell(BlockEvent event, ModuleRecord* module, uint32_t channel, const float*
                                stamps ? stamps->startTime : 0, stamps ? stamps->sampleDistance : 0,
                                GetTickCount()});
 }
+bool fastBlocks = false; // SetFastBlocks
 
 // A block in host memory: the host's header carries "PB" and the room in samples.
 DataBlock* MakeBlock(uint32_t capacity) {
@@ -102,6 +103,7 @@ void StopBlocks() {
     keepReleasedBlocks = true;
     outputBlocksAvailable = true;
     blockWatcher = nullptr;
+    fastBlocks = false;
 }
 
 void ClearBlockRecords() {
@@ -175,6 +177,11 @@ void SetOutputBlocksAvailable(bool available) {
     outputBlocksAvailable = available;
 }
 
+void SetFastBlocks(bool on) {
+    std::lock_guard<std::mutex> lock(blocksMutex);
+    fastBlocks = on;
+}
+
 void Connect(ModuleRecord* from, uint32_t outChannel, ModuleRecord* to, uint32_t inChannel) {
     std::lock_guard<std::mutex> lock(blocksMutex);
     connections.push_back(Connection{from, outChannel, to, inChannel});
@@ -215,8 +222,10 @@ int32_t PEMO_HOSTCALL NewReleaseInputBlock(ModuleRecord* module, uint32_t channe
     }
     InputQueue& queue = found->second;
     const uint32_t count = queue.blocks.front()->sampleCount;
-    HostFree(queue.blocks.front());
-    queue.blocks.pop_front();
+    if (!fastBlocks) {
+        HostFree(queue.blocks.front());
+        queue.blocks.pop_front();
+    }
     queue.handedOut = false;
     ++queue.released;
     lock.unlock();
@@ -250,11 +259,13 @@ DataBlock* PEMO_HOSTCALL GetCurrentOutputBlock(OutputChannelRecord* channel) {
     }
     if (!slot.block)
         return nullptr;
+    slot.handedOut = true;
+    if (fastBlocks)
+        return slot.block;
     slot.block->startTime = 0;
     slot.block->sampleDistance = 0;
     slot.block->sampleCount = 0;
     std::memset(slot.block->samples, 0, slot.capacity * sizeof(float));
-    slot.handedOut = true;
     DataBlock* block = slot.block;
     lock.unlock();
     Tell(BlockEvent::OutputHandedOut, module, index);
@@ -265,10 +276,12 @@ int32_t PEMO_HOSTCALL NewReleaseOutputBlock(OutputChannelRecord* channel, const 
                                             int32_t line) {
     std::unique_lock<std::mutex> lock(blocksMutex);
     auto found = outputSlots.find(channel);
-    const std::string where = std::string(file ? file : "?") + ":" + std::to_string(line);
+    const auto where = [file, line] {
+        return std::string(file ? file : "?") + ":" + std::to_string(line);
+    };
     if (found == outputSlots.end() || !found->second.handedOut) {
         lock.unlock();
-        RecordComplaint("NewReleaseOutputBlock at " + where + ": no block was handed out");
+        RecordComplaint("NewReleaseOutputBlock at " + where() + ": no block was handed out");
         return 0;
     }
     OutputSlot& slot = found->second;
@@ -277,11 +290,12 @@ int32_t PEMO_HOSTCALL NewReleaseOutputBlock(OutputChannelRecord* channel, const 
     std::string tooMany;
     if (count > slot.capacity) {
         // Never read past the block: keep what it has room for.
-        tooMany = "NewReleaseOutputBlock at " + where + ": sample count " + std::to_string(count) +
-                  " beyond the block's room of " + std::to_string(slot.capacity);
+        tooMany = "NewReleaseOutputBlock at " + where() + ": sample count " +
+                  std::to_string(count) + " beyond the block's room of " +
+                  std::to_string(slot.capacity);
         count = slot.capacity;
     }
-    if (keepReleasedBlocks) {
+    if (keepReleasedBlocks && !fastBlocks) {
         ReleasedBlock released;
         released.module = slot.module;
         released.channel = slot.channel;

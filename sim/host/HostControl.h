@@ -80,6 +80,11 @@ struct ReleasedBlock {
 // Blocks released through NewReleaseOutputBlock, in order, while kept (default on).
 const std::vector<ReleasedBlock>& ReleasedOutputBlocks();
 void KeepReleasedBlocks(bool keep);
+// Block services for benchmarks (off by default, and again after HostStop): nothing is
+// recorded or told per call (ReleasedOutputBlocks stays empty), a handed-out output block is
+// not cleared, and a released input block stays queued and is handed out again, so that one
+// queued block per channel feeds any number of calls without the host allocating.
+void SetFastBlocks(bool on);
 
 // What happened to a block, told as it happens on the thread that called the service.
 enum class BlockEvent {
@@ -133,6 +138,7 @@ const std::vector<std::string>& Complaints();
 
 size_t LiveAllocations();
 size_t LivePluginAllocations(); // NewMemAlloc blocks not yet given back
+size_t PluginAllocationCalls(); // NewMemAlloc calls since the host started
 
 // Clears every record above (queries, warnings, calls, blocks), keeping classes and modules.
 void ClearRecords();

@@ -38,6 +38,7 @@ std::mutex memoryMutex;
 std::map<void*, LiveBlock> liveBlocks;
 const BlockSource* source = &heapSource;
 bool failNext = false;
+size_t pluginAllocationCalls = 0;
 
 std::string Where(const char* file, int32_t line) {
     return std::string(file ? file : "(no file)") + ":" + std::to_string(line);
@@ -77,6 +78,7 @@ void StopMemory() {
         HeapDestroy(heap);
     heap = nullptr;
     failNext = false;
+    pluginAllocationCalls = 0;
 }
 
 void ClearMemoryRecords() {}
@@ -111,6 +113,11 @@ size_t LivePluginAllocations() {
     return count;
 }
 
+size_t PluginAllocationCalls() {
+    std::lock_guard<std::mutex> lock(memoryMutex);
+    return pluginAllocationCalls;
+}
+
 void FailNextAllocation() {
     std::lock_guard<std::mutex> lock(memoryMutex);
     failNext = true;
@@ -121,6 +128,7 @@ namespace service {
 void* PEMO_HOSTCALL NewMemAlloc(uint32_t size, const char* file, int32_t line) {
     {
         std::lock_guard<std::mutex> lock(memoryMutex);
+        ++pluginAllocationCalls;
         if (failNext) {
             failNext = false;
             return nullptr;

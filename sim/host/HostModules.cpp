@@ -9,7 +9,7 @@ namespace standin {
 
 namespace {
 
-enum : uint32_t { OUTPUT_CHANNEL_RECORDS = 16, CHANNEL_STATES = 8 };
+enum : uint32_t { OUTPUT_CHANNEL_RECORDS = MODULE_RECORD_CHANNELS, CHANNEL_STATES = 8 };
 
 const char moduleWindowClass[] = "PemoStandInModule";
 

@@ -70,6 +70,23 @@ TEST_F(PortAccessTest, AfterShutDownAnswersZeroWithoutTheLock) {
     EXPECT_EQ(sim.LogCount(), 0);
 }
 
+// A thread that finds the lock held waits, however long, and then makes its call.
+TEST_F(PortAccessTest, AWaiterMakesItsCallOnceTheHolderLeaves) {
+    EnterCriticalSection(&PortLock);
+    std::atomic<int> result{-1};
+    std::thread waiter([&result] {
+        uint8_t byte = 0x77;
+        result = AccessPort(2, 1, PORT_WRITE, &byte);
+    });
+    Sleep(200);
+    EXPECT_EQ(result.load(), -1);
+    EXPECT_EQ(sim.OutputWrites(2, 1), 0);
+    LeaveCriticalSection(&PortLock);
+    waiter.join();
+    EXPECT_EQ(result.load(), 1);
+    EXPECT_EQ(sim.OutputByte(2, 1), 0x77);
+}
+
 // Each thread owns one board and writes, then reads back, every port many times.
 void ExercisePorts(int slot, int rounds, bool throughLock, std::atomic<int>& failures) {
     const auto inPort = reinterpret_cast<Lumo31aInPortFn>(

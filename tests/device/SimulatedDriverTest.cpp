@@ -53,6 +53,7 @@ TEST_F(SimulatedDriverTest, BadTextIsRefusedWithItsLineAndChangesNothing) {
                                "fault 3 0 sideways always\n",
                                "fault 3 0 in nth=0\n",
                                "input 3 0 square period=0\n",
+                               "fast maybe\n",
                                "frobnicate\n"};
     for (const char* text : bad) {
         EXPECT_EQ(sim.Configure((std::string("# comment\n\n") + text).c_str()), 0) << text;
@@ -116,6 +117,22 @@ TEST_F(SimulatedDriverTest, RemovedBoardAnswersNothingUntilInserted) {
     EXPECT_EQ(record.ioPortAddress, 0xD200u);
     EXPECT_EQ(Reads(2, 0, 1), std::vector<int>{0});
     EXPECT_EQ(sim.RemoveBoard(9), 0) << "no board configured there";
+}
+
+// The fast setting leaves port calls out of the log; they still do their work.
+TEST_F(SimulatedDriverTest, FastSettingKeepsPortCallsOutOfTheLog) {
+    Start("board 0\ninput 0 1 wire 0 2\nfast\n");
+    uint8_t byte = 0x3C;
+    EXPECT_EQ(AccessPort(0, 2, PORT_WRITE, &byte), 1);
+    EXPECT_EQ(Reads(0, 1, 1), std::vector<int>{0x3C});
+    EXPECT_EQ(Reads(0, 9, 1), std::vector<int>{-1});
+    EXPECT_EQ(DriverGetLastError(0), LUMO_SIM_ERR_BAD_PORT);
+    EXPECT_EQ(sim.OutputWrites(0, 2), 1);
+    EXPECT_EQ(Log().size(), 1u) << "only Lumo31aGetLastError";
+    ASSERT_EQ(sim.Apply("fast off\n"), 1);
+    EXPECT_EQ(Reads(0, 1, 1), std::vector<int>{0x3C});
+    EXPECT_EQ(Log().size(), 2u);
+    EXPECT_EQ(sim.OverlapCount(), 0);
 }
 
 TEST_F(SimulatedDriverTest, TraceWritesOneLinePerCall) {

@@ -243,6 +243,7 @@ TEST_F(StandInHost, PluginMemoryLiesBelow4GBAndIsGivenBackOnce) {
     EXPECT_EQ(standin::Complaints().size(), 2u);
     EXPECT_EQ(release(next, __FILE__, __LINE__), 1);
     EXPECT_EQ(standin::LivePluginAllocations(), 0u);
+    EXPECT_EQ(standin::PluginAllocationCalls(), 3u) << "the refused one too";
 }
 
 TEST_F(StandInHost, FontsAreCountedAndOnlyTheHostsAreDeleted) {
@@ -478,6 +479,37 @@ TEST_F(StandInHost, OutputBlocksAreRecordedAndCarriedToConnectedInputs) {
 
     standin::SetOutputBlocksAvailable(false);
     EXPECT_EQ(get(channel), nullptr);
+}
+
+// For benchmarks: a queued input block is handed out again and again, output blocks are
+// neither cleared nor recorded, and none of it allocates.
+TEST_F(StandInHost, FastBlocksRepeatTheInputBlockAndRecordNothing) {
+    ModuleRecord* module = standin::NewModule(RegisterTestClass(), 1, 1);
+    standin::SetBlockSize(2);
+    standin::QueueInputBlock(module, 0, {5, 0});
+    standin::SetFastBlocks(true);
+    auto get = Service<GetInputBlockFn>("GetInputBlock");
+    auto release = Service<NewReleaseInputBlockFn>("NewReleaseInputBlock");
+    auto getOutput = Service<GetCurrentOutputBlockFn>("GetCurrentOutputBlock");
+    auto releaseOutput = Service<NewReleaseOutputBlockFn>("NewReleaseOutputBlock");
+    OutputChannelRecord* channel = OutputChannelOf(module, 0);
+    getOutput(channel)->samples[1] = 7;
+    releaseOutput(channel, __FILE__, __LINE__);
+    const DataBlock* first = get(module, 0);
+    release(module, 0, __FILE__, __LINE__);
+    const size_t blocks = standin::LiveAllocations();
+    for (int call = 0; call < 3; ++call) {
+        EXPECT_EQ(get(module, 0), first);
+        EXPECT_EQ(release(module, 0, __FILE__, __LINE__), 1);
+        DataBlock* out = getOutput(channel);
+        EXPECT_EQ(out->samples[1], 7.0f) << "not cleared";
+        EXPECT_EQ(releaseOutput(channel, __FILE__, __LINE__), 1);
+    }
+    EXPECT_EQ(standin::LiveAllocations(), blocks);
+    EXPECT_EQ(standin::QueuedInputBlocks(module, 0), 1u);
+    EXPECT_EQ(standin::InputBlocksReleased(module, 0), 4);
+    EXPECT_TRUE(standin::ReleasedOutputBlocks().empty());
+    EXPECT_TRUE(standin::Complaints().empty());
 }
 
 TEST_F(StandInHost, ProcessingOnAnotherThreadWhileTheHostQueues) {

@@ -95,6 +95,41 @@ TEST_F(OutputProcessing, ChannelsBeyondTheEighthChangeNoBit) {
     EXPECT_EQ(standin::InputBlocksReleased(module, 8), 1);
 }
 
+// The host grows the block size after the start: the buffer made at the start bounds what is
+// stored and written, and the rest of each block goes nowhere.
+TEST_F(OutputProcessing, BlockSizeGrownSinceTheStartWritesOnlyTheBufferPositions) {
+    struct Case {
+        uint16_t port;
+        uint32_t atStart, later;
+    };
+    for (const Case& c : {Case{0, 16, 64}, Case{1, 0, 8}, Case{2, 1, 2}}) {
+        SCOPED_TRACE(testing::Message() << c.atStart << " -> " << c.later);
+        standin::SetBlockSize(c.atStart);
+        ModuleRecord* module = RestoredModule(OUTPUT_CLASS, 2, c.port, 1, 0);
+        ASSERT_TRUE(standin::StartExperiment({module}));
+        standin::SetBlockSize(c.later);
+        standin::QueueInputBlock(module, 0, std::vector<float>(c.later, 5.0f));
+        EXPECT_EQ(standin::RunProcess(module), 1);
+        EXPECT_EQ(PortWrites(2, c.port), Bytes(c.atStart, 0x01));
+        EXPECT_EQ(standin::InputBlocksReleased(module, 0), 1);
+        standin::StopExperimentRun({module});
+    }
+    EXPECT_TRUE(standin::Complaints().empty());
+}
+
+// A damaged flow chart's count of 0xFFFFFFFF input channels: the channels the host's record
+// has room for are served as before, and the call ends.
+TEST_F(OutputProcessing, HugeChannelCountStopsAtTheRecordsChannels) {
+    ModuleRecord* module = Started(0xFFFFFFFFu, 1);
+    standin::QueueInputBlock(module, 0, {5.0f});
+    standin::QueueInputBlock(module, 15, {5.0f});
+    standin::QueueInputBlock(module, 16, {5.0f});
+    EXPECT_EQ(standin::RunProcess(module), 1);
+    EXPECT_EQ(PortWrites(2, 3), (Bytes{0x01, 0x01}));
+    EXPECT_EQ(standin::InputBlocksReleased(module, 15), 1);
+    EXPECT_EQ(standin::QueuedInputBlocks(module, 16), 1u);
+}
+
 class FailingOutputPort : public OutputProcessing {
     std::string DriverSetup() const override { return "board 2\nfault 2 3 out always code=77\n"; }
 };
