@@ -4,7 +4,7 @@
 // wrappers, so that every allocation the DLL makes passes a counter).
 #include "bench/BenchSupport.h"
 
-#include "sim/host/StandInHost.h"
+#include "sim/host/HostControl.h"
 
 #include <atomic>
 #include <cstdlib>

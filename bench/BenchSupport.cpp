@@ -2,7 +2,7 @@
 #include "bench/BenchSupport.h"
 
 #include "device/PortAccess.h"
-#include "sim/host/StandInHost.h"
+#include "sim/host/HostControl.h"
 
 #include <algorithm>
 #include <cmath>

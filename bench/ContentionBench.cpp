@@ -4,7 +4,7 @@
 // on this machine.
 #include "bench/BenchSupport.h"
 
-#include "sim/host/StandInHost.h"
+#include "sim/host/HostControl.h"
 
 #include <algorithm>
 #include <atomic>

@@ -61,7 +61,7 @@ void RegisterModuleClassWith(const ModuleClassTraits& traits) {
 
 // clang-format off
 const ModuleClassTraits inputClassTraits = {
-    "Lumo-P31 IN", sizeof(InParams), sizeof(InExtraBlock),
+    INPUT_CLASS_NAME, sizeof(InParams), sizeof(InExtraBlock),
     IDS_IN_SHORT_NAME, IDS_IN_DESCRIPTION,
     inShortName, sizeof inShortName, inDescription, sizeof inDescription,
     "ICO_31_IN", "BM_PCI_IN",
@@ -69,7 +69,7 @@ const ModuleClassTraits inputClassTraits = {
 };
 
 const ModuleClassTraits outputClassTraits = {
-    "Lumo-P31 OUT", sizeof(OutParams), 0, // the output class keeps no extra block
+    OUTPUT_CLASS_NAME, sizeof(OutParams), 0, // the output class keeps no extra block
     IDS_OUT_SHORT_NAME, IDS_OUT_DESCRIPTION,
     outShortName, sizeof outShortName, outDescription, sizeof outDescription,
     "ICO_31_OUT", "BM_PCI_OUT",

@@ -8,6 +8,11 @@
 #include <cstddef>
 #include <cstdint>
 
+// The names under which the two classes register, which the host's flow charts store with
+// each module: the output class keeps OutParams, the input class InParams and InExtraBlock.
+#define OUTPUT_CLASS_NAME "Lumo-P31 OUT"
+#define INPUT_CLASS_NAME "Lumo-P31 IN"
+
 #pragma pack(push, 1)
 
 // Handed to RegisterModuleClass once per class.

@@ -59,8 +59,9 @@ struct LumoSimCall {
     int32_t extra;     // Lumo31aGetResource: the length written; otherwise 0
     uint32_t threadId; // the calling thread
     int32_t result;    // what the entry returned
+    uint32_t tick;     // GetTickCount at the call
 };
-static_assert(sizeof(LumoSimCall) == 32, "");
+static_assert(sizeof(LumoSimCall) == 36, "");
 
 extern "C" {
 typedef void(LUMO_CALL* LumoSimResetFn)(void);
@@ -94,6 +95,8 @@ struct LumoSim {
     LumoSimCountFn LogDropped;       // calls not logged because the log was full
     LumoSimPortQueryFn OutputByte;   // last byte written to the output port, -1 if none
     LumoSimPortQueryFn OutputWrites; // successful writes to the output port
+    // The output port an input port is wired to, as slot * 4 + port; -1 when it is not wired.
+    LumoSimPortQueryFn WireSource;
     LumoSimSetInputFn SetInput;      // the input port reads this constant byte from now on
     LumoSimSlotFn RemoveBoard;       // the board disappears (1), or 0 if none is configured
     LumoSimSlotFn InsertBoard;       // the removed board comes back (1)
@@ -125,6 +128,7 @@ inline bool LumoSimConnect(LumoSim& sim, HMODULE module = nullptr) {
         {"LumoSimLogDropped", &sim.LogDropped},
         {"LumoSimOutputByte", &sim.OutputByte},
         {"LumoSimOutputWrites", &sim.OutputWrites},
+        {"LumoSimWireSource", &sim.WireSource},
         {"LumoSimSetInput", &sim.SetInput},
         {"LumoSimRemoveBoard", &sim.RemoveBoard},
         {"LumoSimInsertBoard", &sim.InsertBoard},

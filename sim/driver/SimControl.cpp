@@ -117,6 +117,15 @@ __declspec(dllexport) int32_t LUMO_CALL LumoSimOutputWrites(int32_t slot, int32_
                                  : 0;
 }
 
+__declspec(dllexport) int32_t LUMO_CALL LumoSimWireSource(int32_t slot, int32_t port) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    if (!ValidPort(slot, port))
+        return -1;
+    const InputSetup& input = state.setup.boards[slot].inputs[port];
+    return input.source == Source::Wire ? input.wireSlot * PORTS + input.wirePort : -1;
+}
+
 __declspec(dllexport) int32_t LUMO_CALL LumoSimSetInput(int32_t slot, int32_t port, int32_t value) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
@@ -171,4 +180,5 @@ static_assert(std::is_same<decltype(&LumoSimConfigure), LumoSimConfigureFn>::val
 static_assert(std::is_same<decltype(&LumoSimLogEntry), LumoSimLogEntryFn>::value, "");
 static_assert(std::is_same<decltype(&LumoSimSetInput), LumoSimSetInputFn>::value, "");
 static_assert(std::is_same<decltype(&LumoSimOutputByte), LumoSimPortQueryFn>::value, "");
+static_assert(std::is_same<decltype(&LumoSimWireSource), LumoSimPortQueryFn>::value, "");
 static_assert(std::is_same<decltype(&LumoSimTrace), LumoSimTraceFn>::value, "");

@@ -171,6 +171,7 @@ void RecordCall(SimState& state, int32_t entry, uint32_t slot, int32_t port, int
     call.extra = extra;
     call.threadId = GetCurrentThreadId();
     call.result = result;
+    call.tick = GetTickCount();
     if (state.log.size() < LOG_CAPACITY)
         state.log.push_back(call);
     else

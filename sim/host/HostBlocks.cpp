@@ -1,7 +1,8 @@
 // Data blocks: a queue per module input channel (GetInputBlock, NewReleaseInputBlock), one
 // current block per output channel record (GetCurrentOutputBlock, NewReleaseOutputBlock), the
 // record of every released output block, and connections that carry released blocks on to
-// another module's input. Process functions may run on another thread: one mutex guards it all.
+// another module's input, and the watcher that is told of each block as it goes. Process
+// functions may run on another thread: one mutex guards it all.
 #include "sim/host/HostInternal.h"
 
 #include <algorithm>
@@ -28,13 +29,6 @@ struct OutputSlot {
     bool handedOut = false;
 };
 
-struct Connection {
-    ModuleRecord* from;
-    uint32_t outChannel;
-    ModuleRecord* to;
-    uint32_t inChannel;
-};
-
 using QueueKey = std::pair<ModuleRecord*, uint32_t>;
 
 std::mutex blocksMutex;
@@ -42,7 +36,18 @@ std::map<QueueKey, InputQueue> inputQueues;
 std::map<const OutputChannelRecord*, OutputSlot> outputSlots;
 std::vector<Connection> connections;
 std::vector<ReleasedBlock> releasedBlocks;
+bool keepReleasedBlocks = true;
 bool outputBlocksAvailable = true;
+// Set and called on the threads that use the services; replaced only between runs.
+std::function<void(const BlockNote&)> blockWatcher;
+
+void Tell(BlockEvent event, ModuleRecord* module, uint32_t channel, const float* samples = nullptr,
+          uint32_t count = 0, const DataBlock* stamps = nullptr) {
+    if (blockWatcher)
+        blockWatcher(BlockNote{event, module, channel, samples, count,
+                               stamps ? stamps->startTime : 0, stamps ? stamps->sampleDistance : 0,
+                               GetTickCount()});
+}
 bool fastBlocks = false; // SetFastBlocks
 
 // A block in host memory: the host's header carries "PB" and the room in samples.
@@ -95,7 +100,9 @@ void StopBlocks() {
     outputSlots.clear();
     connections.clear();
     releasedBlocks.clear();
+    keepReleasedBlocks = true;
     outputBlocksAvailable = true;
+    blockWatcher = nullptr;
     fastBlocks = false;
 }
 
@@ -155,6 +162,16 @@ const std::vector<ReleasedBlock>& ReleasedOutputBlocks() {
     return releasedBlocks;
 }
 
+void KeepReleasedBlocks(bool keep) {
+    std::lock_guard<std::mutex> lock(blocksMutex);
+    keepReleasedBlocks = keep;
+}
+
+void WatchBlocks(std::function<void(const BlockNote&)> watcher) {
+    std::lock_guard<std::mutex> lock(blocksMutex);
+    blockWatcher = std::move(watcher);
+}
+
 void SetOutputBlocksAvailable(bool available) {
     std::lock_guard<std::mutex> lock(blocksMutex);
     outputBlocksAvailable = available;
@@ -170,15 +187,26 @@ void Connect(ModuleRecord* from, uint32_t outChannel, ModuleRecord* to, uint32_t
     connections.push_back(Connection{from, outChannel, to, inChannel});
 }
 
+std::vector<Connection> Connections() {
+    std::lock_guard<std::mutex> lock(blocksMutex);
+    return connections;
+}
+
 namespace service {
 
 DataBlock* PEMO_HOSTCALL GetInputBlock(ModuleRecord* module, uint32_t channel) {
-    std::lock_guard<std::mutex> lock(blocksMutex);
+    std::unique_lock<std::mutex> lock(blocksMutex);
     auto found = inputQueues.find(QueueKey(module, channel));
     if (found == inputQueues.end() || found->second.blocks.empty())
         return nullptr;
+    DataBlock* block = found->second.blocks.front();
+    const bool first = !found->second.handedOut;
     found->second.handedOut = true;
-    return found->second.blocks.front();
+    lock.unlock();
+    // The block stays the queue's front until this thread releases it.
+    if (first)
+        Tell(BlockEvent::InputHandedOut, module, channel, block->samples, block->sampleCount);
+    return block;
 }
 
 int32_t PEMO_HOSTCALL NewReleaseInputBlock(ModuleRecord* module, uint32_t channel, const char* file,
@@ -193,12 +221,15 @@ int32_t PEMO_HOSTCALL NewReleaseInputBlock(ModuleRecord* module, uint32_t channe
         return 0;
     }
     InputQueue& queue = found->second;
+    const uint32_t count = queue.blocks.front()->sampleCount;
     if (!fastBlocks) {
         HostFree(queue.blocks.front());
         queue.blocks.pop_front();
     }
     queue.handedOut = false;
     ++queue.released;
+    lock.unlock();
+    Tell(BlockEvent::InputReleased, module, channel, nullptr, count);
     return 1;
 }
 
@@ -209,7 +240,7 @@ DataBlock* PEMO_HOSTCALL GetCurrentOutputBlock(OutputChannelRecord* channel) {
         RecordComplaint("GetCurrentOutputBlock of a channel record the host does not know");
         return nullptr;
     }
-    std::lock_guard<std::mutex> lock(blocksMutex);
+    std::unique_lock<std::mutex> lock(blocksMutex);
     if (!outputBlocksAvailable)
         return nullptr;
     OutputSlot& slot = outputSlots[channel];
@@ -235,7 +266,10 @@ DataBlock* PEMO_HOSTCALL GetCurrentOutputBlock(OutputChannelRecord* channel) {
     slot.block->sampleDistance = 0;
     slot.block->sampleCount = 0;
     std::memset(slot.block->samples, 0, slot.capacity * sizeof(float));
-    return slot.block;
+    DataBlock* block = slot.block;
+    lock.unlock();
+    Tell(BlockEvent::OutputHandedOut, module, index);
+    return block;
 }
 
 int32_t PEMO_HOSTCALL NewReleaseOutputBlock(OutputChannelRecord* channel, const char* file,
@@ -261,7 +295,7 @@ int32_t PEMO_HOSTCALL NewReleaseOutputBlock(OutputChannelRecord* channel, const 
                   std::to_string(slot.capacity);
         count = slot.capacity;
     }
-    if (!fastBlocks) {
+    if (keepReleasedBlocks && !fastBlocks) {
         ReleasedBlock released;
         released.module = slot.module;
         released.channel = slot.channel;
@@ -276,9 +310,13 @@ int32_t PEMO_HOSTCALL NewReleaseOutputBlock(OutputChannelRecord* channel, const 
             QueueBlock(connection.to, connection.inChannel, block->startTime, block->sampleDistance,
                        block->samples, count);
     slot.handedOut = false;
+    ModuleRecord* module = slot.module;
+    const uint32_t index = slot.channel;
     lock.unlock();
     if (!tooMany.empty())
         RecordComplaint(tooMany);
+    // The block stays the slot's until this thread asks for the channel's next one.
+    Tell(BlockEvent::OutputReleased, module, index, block->samples, count, block);
     return 1;
 }
 

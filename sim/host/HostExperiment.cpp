@@ -65,12 +65,9 @@ template <typename T> void SetValue(T& field, T value) {
             WriteThrough(known);
 }
 
-int32_t SendToAll(const std::vector<ModuleRecord*>& modules, uint32_t message) {
-    int32_t allDone = 1;
+void SendToAll(const std::vector<ModuleRecord*>& modules, uint32_t message) {
     for (ModuleRecord* module : modules)
-        if (!SendModuleMessage(module, message))
-            allDone = 0;
-    return allDone;
+        SendModuleMessage(module, message);
 }
 
 } // namespace
@@ -142,6 +139,10 @@ bool ExperimentRunning() {
     return values.bExperimentIsRunning != 0;
 }
 
+bool ExperimentPaused() {
+    return values.bExperimentIsPaused != 0;
+}
+
 uint32_t ExperimentStartTicks() {
     return values.dwExperimentStartTimeTicks;
 }
@@ -152,9 +153,12 @@ bool StartExperiment(const std::vector<ModuleRecord*>& modules) {
     if (!values.blockSizeSet)
         SetBlockSize(defaultBlockSize);
     SetExperimentPaused(0);
-    if (!SendToAll(modules, MODMSG_EXPERIMENT_START)) {
-        // One module cannot start: the run ends before it began, for every module.
-        SendToAll(modules, MODMSG_EXPERIMENT_STOP);
+    for (size_t i = 0; i < modules.size(); ++i) {
+        if (SendModuleMessage(modules[i], MODMSG_EXPERIMENT_START))
+            continue;
+        // One module cannot start: the run ends before it began, for those already started.
+        SendToAll(std::vector<ModuleRecord*>(modules.begin(), modules.begin() + i),
+                  MODMSG_EXPERIMENT_STOP);
         SetExperimentRunning(0);
         return false;
     }
@@ -165,6 +169,7 @@ bool StartExperiment(const std::vector<ModuleRecord*>& modules) {
 
 void StopExperimentRun(const std::vector<ModuleRecord*>& modules) {
     SetExperimentRunning(0);
+    SetExperimentPaused(0);
     SendToAll(modules, MODMSG_EXPERIMENT_STOP);
 }
 
@@ -183,16 +188,21 @@ const std::vector<Warning>& Warnings() {
     return warnings;
 }
 
+size_t WarningCount() {
+    std::lock_guard<std::mutex> lock(RecordsMutex());
+    return warnings.size();
+}
+
 namespace service {
 
 int32_t PEMO_HOSTCALL DefineDllModule(void) {
     ++defineModuleCalls;
-    return Options().refuseDefineDllModule ? 0 : 1;
+    return Faults().refuseDefineDllModule ? 0 : 1;
 }
 
 int32_t PEMO_HOSTCALL DefineDllVariable(const char* name, void* address, uint32_t size) {
     ++defineVariableCalls;
-    if (Options().refuseDefineDllVariable)
+    if (Faults().refuseDefineDllVariable)
         return 0;
     if (!name || !address) {
         RecordComplaint("DefineDllVariable without a name or an address");
@@ -228,7 +238,7 @@ int32_t PEMO_HOSTCALL StopExperiment(void) {
 }
 
 int32_t PEMO_HOSTCALL ShowWarning(const char* title, const char* text) {
-    Warning warning{title ? title : "", text ? text : ""};
+    Warning warning{title ? title : "", text ? text : "", GetTickCount()};
     {
         std::lock_guard<std::mutex> lock(RecordsMutex());
         warnings.push_back(warning);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "host/HostNames.h"
-#include "sim/host/StandInHost.h"
+#include "sim/host/HostControl.h"
 
 #include <mutex>
 #include <string>
@@ -29,6 +29,7 @@ void StopBlocks();      // HostBlocks.cpp: queues, current blocks, connections
 void StopClasses();     // HostClasses.cpp
 void StopExperiments(); // HostExperiment.cpp: values, definitions
 void StopPlugin();      // HostPlugin.cpp: unloads without calling
+void StopRunning();     // ExperimentRun.cpp: ends the processing thread, sends nothing
 
 // Each part forgets what it recorded (ClearRecords).
 void ClearNameRecords();
@@ -72,6 +73,10 @@ Addr32* CurrentModuleWord();
 LRESULT AnswerNameQuery(bool service, const char* name);
 // HostWindow.cpp: the parent of module windows; drops the plug-in's menu entries and popups.
 void ForgetPluginMenu(HMODULE plugin);
+// HostModules.cpp: a new module's name, the class's short name without trailing blanks, and
+// its place on the desk, the cell `index` of a grid eight to a row.
+std::string DefaultModuleName(const RegisteredClass& moduleClass);
+POINT GridPosition(size_t index);
 // HostModules.cpp: which module and output channel a channel record belongs to.
 bool FindOutputChannel(const OutputChannelRecord* channel, ModuleRecord** module, uint32_t* index);
 // HostModules.cpp / HostClasses.cpp: forgetting what belongs to an unloaded plug-in.

@@ -21,6 +21,7 @@ struct HostModule {
     ChannelState* states;          // CHANNEL_STATES of them
     OutputChannelRecord* channels; // OUTPUT_CHANNEL_RECORDS of them
     HWND window;
+    POINT position; // of the window on the desk
 };
 
 std::mutex modulesMutex; // the list is searched from processing threads too
@@ -89,24 +90,21 @@ void RegisterModuleWindowClass() {
     windowClassRegistered = RegisterClassA(&windowClass) != 0;
 }
 
-HWND MakeModuleWindow(ModuleRecord* record, size_t position) {
+HWND MakeModuleWindow(ModuleRecord* record, POINT position) {
     RegisterModuleWindowClass();
-    const int x = 10 + int(position % 8) * 96, y = 10 + int(position / 8) * 84;
     HWND parent = MainWindow();
     const DWORD style = parent ? WS_CHILD | WS_VISIBLE | WS_BORDER : WS_POPUP | WS_BORDER;
-    HWND window = CreateWindowExA(0, moduleWindowClass, record->moduleName, style, x, y, 90, 72,
-                                  parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window =
+        CreateWindowExA(0, moduleWindowClass, record->moduleName, style, position.x, position.y,
+                        90, 72, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (window)
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
     return window;
 }
 
-// The default module name: the class's short name without trailing blanks.
 void NameModule(ModuleRecord* record, const RegisteredClass& moduleClass) {
-    std::string name = moduleClass.shortName;
-    while (!name.empty() && name.back() == ' ')
-        name.pop_back();
-    lstrcpynA(record->moduleName, name.c_str(), sizeof record->moduleName);
+    lstrcpynA(record->moduleName, DefaultModuleName(moduleClass).c_str(),
+              sizeof record->moduleName);
     lstrcpynA(record->moduleDescription, moduleClass.description.c_str(),
               sizeof record->moduleDescription);
 }
@@ -120,6 +118,17 @@ void FreeModuleMemory(const HostModule& module) {
 }
 
 } // namespace
+
+std::string DefaultModuleName(const RegisteredClass& moduleClass) {
+    std::string name = moduleClass.shortName;
+    while (!name.empty() && name.back() == ' ')
+        name.pop_back();
+    return name;
+}
+
+POINT GridPosition(size_t index) {
+    return POINT{10 + LONG(index % 8) * 96, 10 + LONG(index / 8) * 84};
+}
 
 ModuleRecord* NewModule(const RegisteredClass& moduleClass, uint32_t inputs, uint32_t outputs) {
     HostModule module = {};
@@ -151,13 +160,12 @@ ModuleRecord* NewModule(const RegisteredClass& moduleClass, uint32_t inputs, uin
         record->outputChannels[i] = ToAddr32(&module.channels[i]);
     }
     NameModule(record, moduleClass);
-    size_t position;
     {
         std::lock_guard<std::mutex> lock(modulesMutex);
-        position = modules.size();
+        module.position = GridPosition(modules.size());
         modules.push_back(module);
     }
-    HWND window = MakeModuleWindow(record, position);
+    HWND window = MakeModuleWindow(record, module.position);
     record->hWnd = HandleToAddr32(window);
     std::lock_guard<std::mutex> lock(modulesMutex);
     Find(record)->window = window;
@@ -248,14 +256,24 @@ int32_t SendModuleMessage(ModuleRecord* record, uint32_t message, uint32_t param
     return moduleClass->handler(record, message, param, data);
 }
 
-void StorePort(ModuleRecord* module, uint16_t slot, uint16_t port) {
-    if (ClassOfModule(module)->record.paramsSize == sizeof(OutParams)) {
-        OutParamsOf(module)->boardSlot = slot;
-        OutParamsOf(module)->port = port;
-    } else {
-        InParamsOf(module)->boardSlot = slot;
-        InParamsOf(module)->port = port;
+POINT ModulePosition(const ModuleRecord* record) {
+    std::lock_guard<std::mutex> lock(modulesMutex);
+    const HostModule* module = Find(record);
+    return module ? module->position : POINT{0, 0};
+}
+
+void MoveModule(ModuleRecord* record, int x, int y) {
+    HWND window = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(modulesMutex);
+        HostModule* module = Find(record);
+        if (!module)
+            return;
+        module->position = POINT{x, y};
+        window = module->window;
     }
+    if (window)
+        SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SetCurrentModule(ModuleRecord* record) {

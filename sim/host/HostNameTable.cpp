@@ -79,7 +79,7 @@ uintptr_t HandleFor(const char* name) {
 }
 
 bool Omitted(const char* name) {
-    return !Options().omitName.empty() && Options().omitName == name;
+    return !Faults().omitName.empty() && Faults().omitName == name;
 }
 
 } // namespace

@@ -10,9 +10,9 @@ namespace standin {
 namespace {
 
 HMODULE plugin = nullptr;
-PluginEntryFn setupEntry = nullptr;
-PluginFinishFn finishEntry = nullptr;
-PluginFinishFn wepEntry = nullptr;
+SetupPemoDLLFn setupEntry = nullptr;
+FinishPemoDLLFn finishEntry = nullptr;
+WEPFn wepEntry = nullptr;
 
 uint64_t ImageEnd(HMODULE image) {
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
@@ -31,9 +31,9 @@ bool LoadPlugin(const char* path) {
              ")");
         return false;
     }
-    auto setup = reinterpret_cast<PluginEntryFn>(GetProcAddress(module, "SetupPemoDLL"));
-    auto finish = reinterpret_cast<PluginFinishFn>(GetProcAddress(module, "FinishPemoDLL"));
-    auto wep = reinterpret_cast<PluginFinishFn>(GetProcAddress(module, "WEP"));
+    auto setup = reinterpret_cast<SetupPemoDLLFn>(GetProcAddress(module, "SetupPemoDLL"));
+    auto finish = reinterpret_cast<FinishPemoDLLFn>(GetProcAddress(module, "FinishPemoDLL"));
+    auto wep = reinterpret_cast<WEPFn>(GetProcAddress(module, "WEP"));
     if (!setup || !finish || !wep) {
         Echo(std::string(path) + " lacks SetupPemoDLL, FinishPemoDLL or WEP");
         FreeLibrary(module);
@@ -49,7 +49,7 @@ bool LoadPlugin(const char* path) {
     return true;
 }
 
-void AttachPluginEntries(PluginEntryFn setup, PluginFinishFn finish, PluginFinishFn wep) {
+void AttachPluginEntries(SetupPemoDLLFn setup, FinishPemoDLLFn finish, WEPFn wep) {
     UnloadPlugin();
     setupEntry = setup;
     finishEntry = finish;

@@ -1,8 +1,7 @@
 // Records that belong to no single service: calls of services the host does not provide,
 // complaints about misuse, and the clearing of every record.
+#include "sim/host/Console.h"
 #include "sim/host/HostInternal.h"
-
-#include <cstdio>
 
 namespace standin {
 
@@ -18,24 +17,35 @@ std::mutex& RecordsMutex() {
     return mutex;
 }
 
-std::string Cp932ToUtf8(const std::string& text) {
+namespace {
+
+std::string Recode(const std::string& text, UINT from, UINT to) {
     if (text.empty())
         return text;
-    const int wideLength = MultiByteToWideChar(932, 0, text.data(), int(text.size()), nullptr, 0);
+    const int wideLength = MultiByteToWideChar(from, 0, text.data(), int(text.size()), nullptr, 0);
     std::wstring wide(wideLength, L'\0');
-    MultiByteToWideChar(932, 0, text.data(), int(text.size()), &wide[0], wideLength);
+    MultiByteToWideChar(from, 0, text.data(), int(text.size()), &wide[0], wideLength);
     const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string utf8(length, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, &utf8[0], length, nullptr, nullptr);
-    return utf8;
+        WideCharToMultiByte(to, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string recoded(length, '\0');
+    WideCharToMultiByte(to, 0, wide.data(), wideLength, &recoded[0], length, nullptr, nullptr);
+    return recoded;
+}
+
+} // namespace
+
+std::string Cp932ToUtf8(const std::string& text) {
+    return Recode(text, 932, CP_UTF8);
+}
+
+std::string Utf8ToCp932(const std::string& text) {
+    return Recode(text, CP_UTF8, 932);
 }
 
 void Echo(const std::string& text) {
     if (!Options().echo)
         return;
-    std::printf("stand-in host: %s\n", Cp932ToUtf8(text).c_str());
-    std::fflush(stdout);
+    ConsolePrint("stand-in host: " + Cp932ToUtf8(text) + "\n");
 }
 
 void RecordUnprovidedCall(const char* name) {

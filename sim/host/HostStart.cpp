@@ -7,6 +7,7 @@ namespace standin {
 namespace {
 
 HostOptions options;
+HostFaults faults;
 bool started = false;
 
 } // namespace
@@ -15,10 +16,15 @@ HostOptions& Options() {
     return options;
 }
 
+HostFaults& Faults() {
+    return faults;
+}
+
 bool HostStart(const HostOptions& startOptions) {
     if (started)
         HostStop();
     options = startOptions;
+    faults = HostFaults();
     started = true;
     // Memory first: the name table, bitmaps arrays and modules live in it.
     if (StartMemory() && StartMainWindow() && StartBitmaps() && StartNameTable() &&
@@ -31,6 +37,7 @@ bool HostStart(const HostOptions& startOptions) {
 void HostStop() {
     if (!started)
         return;
+    StopRunning();
     StopPlugin();
     StopExperiments();
     StopBlocks();
@@ -43,6 +50,7 @@ void HostStop() {
     StopMainWindow();
     ClearRecords();
     StopMemory();
+    faults = HostFaults();
     started = false;
 }
 

@@ -1,11 +1,13 @@
 // The stand-in host: a small Pemo host that loads the plug-in, answers its names, provides the
-// services it calls, keeps modules, data blocks and the experiment, and records what happened.
-// Tests drive it through this interface; the pemo_host program and later the interactive host
-// are built on it. Everything runs on the thread that called HostStart (the user-interface
+// services it calls, keeps modules, data blocks and the experiment's variables. This is its
+// interface as a host; what it records of the plug-in and the faults it can play are in
+// sim/host/HostControl.h, the flow chart in Worksheet.h and the experiment run in
+// ExperimentRun.h. Everything runs on the thread that called HostStart (the user-interface
 // thread), except the process functions, which RunProcess may call from any thread.
 #pragma once
 
 #include "host/HostInterface.h"
+#include "host/PluginEntry.h"
 #include "modules/ModuleRecords.h"
 
 #include <cstdint>
@@ -18,15 +20,12 @@ namespace standin {
 // ---- Start and options ----------------------------------------------------------------------
 
 struct HostOptions {
-    std::string omitName;                 // this variable or service name is answered 0
-    bool refuseDefineDllModule = false;   // DefineDllModule answers 0
-    bool refuseDefineDllVariable = false; // DefineDllVariable answers 0
-    bool interactive = false;             // warnings are shown in message boxes, not only kept
-    bool echo = false;                    // warnings and unprovided calls also go to stdout
+    bool interactive = false; // warnings are shown in message boxes, not only kept
+    bool echo = false;        // warnings and unprovided calls also go to the console
 };
 
 // Creates the main window (with its menu bar), the control bitmaps and the host memory. A host
-// that is already started is stopped first.
+// that is already started is stopped first. The fault switches start cleared.
 bool HostStart(const HostOptions& options = {});
 // Destroys everything HostStart made; unloads a loaded plug-in without calling it.
 void HostStop();
@@ -57,6 +56,10 @@ enum : uint32_t {
 // Gives a menu command of the host its handler (replacing an earlier one). Commands the
 // plug-in registered through RegisterMenuEntry take precedence.
 void RegisterHostCommand(uint32_t commandId, std::function<void()> handler);
+// Sends the menu command to the main window as a user's choice would (WM_COMMAND).
+void ChooseMenuCommand(uint32_t commandId);
+// Whether a top-level popup of the menu bar is the host's own (not inserted by the plug-in).
+bool IsHostMenuPopup(HMENU popup);
 
 // ---- Plug-in ----------------------------------------------------------------------------------
 
@@ -64,38 +67,16 @@ void RegisterHostCommand(uint32_t commandId, std::function<void()> handler);
 // three exports.
 bool LoadPlugin(const char* path);
 // For test programs that link the plug-in's parts: use these entries instead of a DLL.
-typedef int(PEMO_EXPORT* PluginEntryFn)(HWND);
-typedef int(PEMO_EXPORT* PluginFinishFn)(int);
-void AttachPluginEntries(PluginEntryFn setup, PluginFinishFn finish, PluginFinishFn wep);
+void AttachPluginEntries(SetupPemoDLLFn setup, FinishPemoDLLFn finish, WEPFn wep);
 int CallSetup();  // SetupPemoDLL(main window)
 int CallFinish(); // FinishPemoDLL(0)
 int CallWep();    // WEP(0)
 void UnloadPlugin();
 HMODULE PluginModule();
 
-// ---- What the plug-in asked for and defined ---------------------------------------------------
+// ---- The plug-in's variables as the host keeps them -------------------------------------------
 
-struct NameQuery {
-    bool service; // 30001 (service) or 30000 (variable)
-    std::string name;
-    uintptr_t answer;
-};
-const std::vector<NameQuery>& NameQueries();
-// The value the host answers for a name (0 for unknown names), without recording.
-uintptr_t AnswerVariable(const char* name);
-uintptr_t AnswerService(const char* name);
-
-struct DefinedVariable {
-    std::string name;
-    void* address;
-    uint32_t size;
-};
-int DefineDllModuleCalls();
-int DefineDllVariableCalls(); // accepted or not
-// Accepted definitions, in order. Cleared when the plug-in is unloaded.
-const std::vector<DefinedVariable>& DefinedVariables();
-
-// The plug-in's variables as the host keeps them: each writes to the defined address.
+// Each writes the host's value to the address the plug-in defined.
 void SetMilliSecondsPerSample(double ms);
 void SetBlockSize(uint32_t samples);
 void SetAnimation(uint32_t on);
@@ -106,9 +87,10 @@ void SetExperimentStartTicks(uint32_t ticks);
 double MilliSecondsPerSample();
 uint32_t BlockSize();
 bool ExperimentRunning();
+bool ExperimentPaused();
 uint32_t ExperimentStartTicks();
 
-// ---- Classes, menu, fonts ---------------------------------------------------------------------
+// ---- Classes ----------------------------------------------------------------------------------
 
 struct RegisteredClass {
     ModuleClassRecord record; // as handed over, copied during the call
@@ -120,21 +102,12 @@ const std::vector<RegisteredClass>& Classes();
 const RegisteredClass* FindClass(const char* className);
 const RegisteredClass* FindClassById(uint32_t classId);
 
-// Sends the menu command to the main window as a user's choice would (WM_COMMAND).
-void ChooseMenuCommand(uint32_t commandId);
-// Whether a top-level popup of the menu bar is the host's own (not inserted by the plug-in).
-bool IsHostMenuPopup(HMENU popup);
-// Commands registered with RegisterMenuEntry, in order.
-const std::vector<uint32_t>& MenuEntries();
-
-int FontsCreated(); // through CreateStackedFontIndirect
-int FontsAlive();   // created and not yet deleted through DeleteStackedObject
-
 // ---- Modules ----------------------------------------------------------------------------------
 
 // A module of a registered class: its ModuleRecord with every field at its offset, a
 // parameter block and an extra block of the registered sizes (zero-filled), eight
-// ChannelStates, 16 output channel records and a window, all in host memory below 4 GB.
+// ChannelStates, 16 output channel records and a window on the desk, all in host memory below
+// 4 GB. Null when host memory runs out.
 ModuleRecord* NewModule(const RegisteredClass& moduleClass, uint32_t inputs = 0,
                         uint32_t outputs = 0);
 void DeleteModuleRecord(ModuleRecord* module); // frees the host's memory; sends nothing
@@ -142,99 +115,52 @@ void DeleteModuleRecord(ModuleRecord* module); // frees the host's memory; sends
 // current-module pointer designates the module while the handler runs.
 int32_t SendModuleMessage(ModuleRecord* module, uint32_t message, uint32_t param = 0,
                           uint32_t data = 0);
-// Writes slot and port into the module's parameter block at the places of its class (one of
-// the plug-in's two), as a stored flow chart brings them back before MODMSG_RESTORE.
-void StorePort(ModuleRecord* module, uint16_t slot, uint16_t port);
 void SetCurrentModule(ModuleRecord* module);
 ModuleRecord* CurrentModulePointer();
 // The modules made by NewModule and not yet deleted, in order of creation.
 std::vector<ModuleRecord*> Modules();
 const RegisteredClass* ClassOfModule(const ModuleRecord* module);
+// Where the module's window lies on the desk (client coordinates of the main window).
+POINT ModulePosition(const ModuleRecord* module);
+void MoveModule(ModuleRecord* module, int x, int y);
 
-struct SizeChange {
-    ModuleRecord* module;
-    uint32_t inputs, outputs;
-};
-const std::vector<SizeChange>& SizeChanges(); // ChangeModuleSize calls
-
-struct DefaultAction {
-    ModuleRecord* module;
-    uint32_t message, param, data;
-};
-const std::vector<DefaultAction>& DefaultActions();
-void SetDefaultActionResult(int32_t result);
-
-// ---- Data blocks and experiment ---------------------------------------------------------------
+// ---- Data blocks ------------------------------------------------------------------------------
 
 // Queues a block of samples for input channel `channel` of the module (GetInputBlock).
 void QueueInputBlock(ModuleRecord* module, uint32_t channel, const std::vector<float>& samples);
 size_t QueuedInputBlocks(ModuleRecord* module, uint32_t channel);
 int InputBlocksReleased(ModuleRecord* module, uint32_t channel);
 
-struct ReleasedBlock {
-    ModuleRecord* module;
-    uint32_t channel;
-    double startTime, sampleDistance;
-    std::vector<float> samples; // sampleCount of them
-    uint32_t tick;              // GetTickCount at the release
+// Output channel `outChannel` of `from` feeds input channel `inChannel` of `to`: each block
+// released there is queued here too.
+struct Connection {
+    ModuleRecord* from;
+    uint32_t outChannel;
+    ModuleRecord* to;
+    uint32_t inChannel;
 };
-// Blocks released through NewReleaseOutputBlock, in order.
-const std::vector<ReleasedBlock>& ReleasedOutputBlocks();
-// Whether GetCurrentOutputBlock hands out a block (default true).
-void SetOutputBlocksAvailable(bool available);
-// Block services for benchmarks (off by default, and again after HostStop): nothing is
-// recorded per call (ReleasedOutputBlocks stays empty), a handed-out output block is not
-// cleared, and a released input block stays queued and is handed out again, so that one
-// queued block per channel feeds any number of calls without the host allocating.
-void SetFastBlocks(bool on);
-// Connects output channel `outChannel` of `from` to input channel `inChannel` of `to`: each
-// released block is queued there too.
 void Connect(ModuleRecord* from, uint32_t outChannel, ModuleRecord* to, uint32_t inChannel);
+std::vector<Connection> Connections(); // in order of connecting
 
-// Starts an experiment: sends MODMSG_EXPERIMENT_START to each module given, sets the running
-// flag and the start tick. Stop sends MODMSG_EXPERIMENT_STOP and clears the flag.
+// ---- Experiment steps (the run loop of ExperimentRun.h is made of these) ----------------------
+
+// Sends MODMSG_EXPERIMENT_START to each module in turn (1 ms per sample and blocks of 100
+// samples unless set). When one refuses, MODMSG_EXPERIMENT_STOP goes to those that started,
+// and the result is false. Otherwise the start tick and the running flag are set.
 bool StartExperiment(const std::vector<ModuleRecord*>& modules);
+// Clears the running and paused flags and sends MODMSG_EXPERIMENT_STOP to each module.
 void StopExperimentRun(const std::vector<ModuleRecord*>& modules);
 int32_t RunProcess(ModuleRecord* module); // calls the class's process function once
 
-int StopRequests(); // StopExperiment calls by the plug-in
-
-struct Warning {
-    std::string title, text; // code page 932 bytes
-};
-const std::vector<Warning>& Warnings();
-// Services the host does not provide that were called, by name.
-const std::vector<std::string>& UnprovidedCalls();
-
-// Help requests that reached the host's help window (WinHelpA hands them over as WM_COPYDATA).
-struct HelpRequest {
-    uint32_t command; // HELP_CONTEXT, HELP_QUIT, ...
-    std::string file; // the help file named, code page 932 bytes
-    uint32_t data;    // dwData, or the offset of copied data
-};
-const std::vector<HelpRequest>& HelpRequests();
-
-// Misuse of the host by the plug-in, one readable line each: freeing a block twice or one the
-// host never gave, releasing a block that was not handed out, deleting an unknown object, a
-// block count beyond the block's room. A sound plug-in leaves this empty.
-const std::vector<std::string>& Complaints();
-
-// Code page 932 text (what the plug-in hands over) as UTF-8 for a terminal.
-std::string Cp932ToUtf8(const std::string& text);
-// The folder of the running program: the plug-in and the simulated driver lie beside it.
-std::string ProgramFolder();
-
-// ---- Host memory ------------------------------------------------------------------------------
+// ---- Host memory and texts --------------------------------------------------------------------
 
 void* HostAlloc(uint32_t size); // zero-filled, below 4 GB
 void HostFree(void* block);
-size_t LiveAllocations();
-// The next NewMemAlloc of the plug-in answers null.
-void FailNextAllocation();
-size_t LivePluginAllocations(); // NewMemAlloc blocks not yet given back
-size_t PluginAllocationCalls(); // NewMemAlloc calls since the host started
 
-// Clears every record above (queries, warnings, calls, blocks), keeping classes and modules.
-void ClearRecords();
+// Code page 932 text (what the plug-in hands over) as UTF-8, and back.
+std::string Cp932ToUtf8(const std::string& text);
+std::string Utf8ToCp932(const std::string& text);
+// The folder of the running program: the plug-in and the simulated driver lie beside it.
+std::string ProgramFolder();
 
 } // namespace standin

@@ -1,6 +1,6 @@
 #include "tests/common/PictureHandOff.h"
 
-#include "sim/host/StandInHost.h"
+#include "sim/host/HostControl.h"
 
 #include <cstdio>
 

@@ -2,7 +2,7 @@
 
 #include "host/HostBinding.h"
 #include "host/PluginEntry.h"
-#include "sim/host/StandInHost.h"
+#include "sim/host/HostControl.h"
 
 namespace testsupport {
 
@@ -18,12 +18,29 @@ void PluginOnHost::TearDown() {
     standin::HostStop();
 }
 
+LumoSim& SimulatedDriver() {
+    static LumoSim sim;
+    static HMODULE driver = LoadLibraryA(BesideProgram(LUMO_DRIVER_FILE_NAME).c_str());
+    static const bool connected = driver && LumoSimConnect(sim, driver);
+    EXPECT_TRUE(connected) << "the simulated driver beside the test program";
+    return sim;
+}
+
+void PluginOnBoards::SetUp() {
+    ASSERT_EQ(SimulatedDriver().Configure(DriverSetup().c_str()), 1);
+    PluginOnHost::SetUp();
+}
+
 std::string ProgramDirectory() {
     return standin::ProgramFolder();
 }
 
 std::string BesideProgram(const char* fileName) {
     return ProgramDirectory() + "\\" + fileName;
+}
+
+std::string InSourceTree(const char* relativePath) {
+    return ProgramDirectory() + "\\..\\..\\..\\" + relativePath;
 }
 
 } // namespace testsupport

@@ -3,7 +3,7 @@
 
 #include "host/HostBinding.h"
 #include "host/PluginEntry.h"
-#include "sim/host/StandInHost.h"
+#include "sim/host/HostControl.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 // The setting of the dialog tests: the plug-in on the stand-in host (tests/common/TestSupport.h), so that the
 // templates, the custom controls, the shared font and the host services are the real ones, and
 // a board table the tests fill themselves. The test acts as the user through
-// tests/common/ModalDriver.
+// sim/host/ModalDriver.
 #pragma once
 
 #include "device/BoardTable.h"

@@ -2,7 +2,7 @@
 // order, which missing names it tolerates, what it defines, and how it finishes. Each case loads
 // the library afresh, so that its globals start clean.
 #include "host/HostNames.h"
-#include "sim/host/StandInHost.h"
+#include "sim/host/HostControl.h"
 #include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -21,9 +21,10 @@ protected:
         standin::HostStop();
     }
 
-    // Starts the host with the options and loads the plug-in; returns SetupPemoDLL's result.
-    int SetUpWith(const standin::HostOptions& options) {
-        EXPECT_TRUE(standin::HostStart(options));
+    // Starts the host with the faults and loads the plug-in; returns SetupPemoDLL's result.
+    int SetUpWith(const standin::HostFaults& faults) {
+        EXPECT_TRUE(standin::HostStart());
+        standin::Faults() = faults;
         EXPECT_TRUE(standin::LoadPlugin(testsupport::BesideProgram("Pemo_ux1.dll").c_str()));
         setupResult = standin::CallSetup();
         return setupResult;
@@ -106,17 +107,17 @@ TEST_F(PluginBinding, ImageLiesBelow4GB) {
 }
 
 TEST_F(PluginBinding, RefusedDefineDllModuleFailsBeforeAnyVariable) {
-    standin::HostOptions options;
-    options.refuseDefineDllModule = true;
-    EXPECT_EQ(SetUpWith(options), 0);
+    standin::HostFaults faults;
+    faults.refuseDefineDllModule = true;
+    EXPECT_EQ(SetUpWith(faults), 0);
     EXPECT_EQ(standin::DefineDllModuleCalls(), 1);
     EXPECT_EQ(standin::DefineDllVariableCalls(), 0);
 }
 
 TEST_F(PluginBinding, RefusedDefineDllVariableFailsAtTheFirstAndRegistersNothing) {
-    standin::HostOptions options;
-    options.refuseDefineDllVariable = true;
-    EXPECT_EQ(SetUpWith(options), 0);
+    standin::HostFaults faults;
+    faults.refuseDefineDllVariable = true;
+    EXPECT_EQ(SetUpWith(faults), 0);
     EXPECT_EQ(standin::DefineDllVariableCalls(), 1);
     EXPECT_TRUE(standin::Classes().empty());
     EXPECT_TRUE(standin::MenuEntries().empty());
@@ -169,9 +170,9 @@ TEST_F(PluginBinding, OnlyTheSevenSettingsMayBeMissing) {
     int missingAllowed = 0;
     for (const MissingName& missing : EveryName()) {
         SCOPED_TRACE(missing.name);
-        standin::HostOptions options;
-        options.omitName = missing.name;
-        const int result = SetUpWith(options);
+        standin::HostFaults faults;
+        faults.omitName = missing.name;
+        const int result = SetUpWith(faults);
         if (missing.mayBeMissing) {
             ++missingAllowed;
             EXPECT_EQ(result, 1);

@@ -2,7 +2,7 @@
 // what they refuse. A small module class of the test's own plays the plug-in's part.
 #include "host/HostNames.h"
 #include "modules/ModuleRecords.h"
-#include "sim/host/StandInHost.h"
+#include "sim/host/HostControl.h"
 
 #include <gtest/gtest.h>
 
@@ -23,13 +23,16 @@ template <typename Fn> Fn Service(const char* name) {
 struct HandlerCall {
     uint32_t message;
     ModuleRecord* current; // the current-module pointer while the handler ran
+    ModuleRecord* module;
 };
 std::vector<HandlerCall> handlerCalls;
-uint32_t refusedMessage = 0; // the handler answers 0 to this one
+uint32_t refusedMessage = 0;            // the handler answers 0 to this one
+ModuleRecord* refusingModule = nullptr; // for this module only, when set
 
-int32_t PEMO_HOSTCALL TestHandler(ModuleRecord*, uint32_t message, uint32_t, uint32_t) {
-    handlerCalls.push_back({message, standin::CurrentModulePointer()});
-    return message == refusedMessage ? 0 : 1;
+int32_t PEMO_HOSTCALL TestHandler(ModuleRecord* module, uint32_t message, uint32_t, uint32_t) {
+    handlerCalls.push_back({message, standin::CurrentModulePointer(), module});
+    const bool refuses = !refusingModule || module == refusingModule;
+    return message == refusedMessage && refuses ? 0 : 1;
 }
 
 // Moves every queued input block of channel 0 to output channel 0, until none is left.
@@ -58,6 +61,7 @@ protected:
         ASSERT_TRUE(standin::HostStart());
         handlerCalls.clear();
         refusedMessage = 0;
+        refusingModule = nullptr;
     }
     void TearDown() override { standin::HostStop(); }
 
@@ -162,9 +166,8 @@ TEST_F(StandInHost, NamesAreAnsweredThroughTheMainWindow) {
 TEST_F(StandInHost, AnOmittedNameIsAnswered0) {
     standin::HostStop();
     for (const char* name : {"DezTrenn", "TimeBaseDialog"}) {
-        standin::HostOptions options;
-        options.omitName = name;
-        ASSERT_TRUE(standin::HostStart(options));
+        ASSERT_TRUE(standin::HostStart());
+        standin::Faults().omitName = name;
         EXPECT_EQ(standin::AnswerVariable(name) + standin::AnswerService(name), 0u) << name;
         EXPECT_NE(standin::AnswerVariable("TimeTrenn"), 0u);
         EXPECT_NE(standin::AnswerService("NewMemAlloc"), 0u);
@@ -382,18 +385,23 @@ TEST_F(StandInHost, ExperimentStartAndStop) {
     standin::StopExperimentRun({modules[0], modules[1]});
     EXPECT_FALSE(standin::ExperimentRunning());
 
-    // A module that cannot start ends the run for every module.
+    // A module that cannot start ends the run before it began for those already started; the
+    // ones after it are not asked.
+    ModuleRecord* third = standin::NewModule(*standin::FindClass(testClassName));
     handlerCalls.clear();
     refusedMessage = MODMSG_EXPERIMENT_START;
+    refusingModule = modules[1];
     standin::SetBlockSize(0);
-    EXPECT_FALSE(standin::StartExperiment({modules[0], modules[1]}));
+    EXPECT_FALSE(standin::StartExperiment({modules[0], modules[1], third}));
     EXPECT_FALSE(standin::ExperimentRunning());
     EXPECT_EQ(standin::BlockSize(), 0u) << "a value that was set stays, even 0";
-    std::vector<uint32_t> messages;
+    std::vector<std::pair<uint32_t, ModuleRecord*>> messages;
     for (const HandlerCall& call : handlerCalls)
-        messages.push_back(call.message);
-    EXPECT_EQ(messages, (std::vector<uint32_t>{MODMSG_EXPERIMENT_START, MODMSG_EXPERIMENT_START,
-                                               MODMSG_EXPERIMENT_STOP, MODMSG_EXPERIMENT_STOP}));
+        messages.emplace_back(call.message, call.module);
+    EXPECT_EQ(messages, (std::vector<std::pair<uint32_t, ModuleRecord*>>{
+                            {MODMSG_EXPERIMENT_START, modules[0]},
+                            {MODMSG_EXPERIMENT_START, modules[1]},
+                            {MODMSG_EXPERIMENT_STOP, modules[0]}}));
 }
 
 // ---- Blocks -------------------------------------------------------------------------------

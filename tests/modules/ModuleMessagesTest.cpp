@@ -4,7 +4,7 @@
 #include "tests/modules/ModuleTestSupport.h"
 
 #include "host/HostBinding.h"
-#include "tests/common/ModalDriver.h"
+#include "sim/host/ModalDriver.h"
 
 #include <cstring>
 
@@ -115,9 +115,10 @@ TEST_F(ModuleMessages, EachClassClaimsThePortOfItsOwnKind) {
 TEST_F(ModuleMessages, RestoreOfAnAbsentBoardFailsAndDeleteStillReleases) {
     for (const char* className : {OUTPUT_CLASS, INPUT_CLASS}) {
         standin::ClearRecords();
-        ModuleRecord* module = NewModuleOf(className);
-        standin::StorePort(module, 7, 1);
-        EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_RESTORE), 0) << className;
+        int32_t restored = -1;
+        ModuleRecord* module =
+            standin::RestoreModule(standin::StoredModule(className, 7, 1, 1, 1), &restored);
+        EXPECT_EQ(restored, 0) << className;
         ASSERT_EQ(standin::Warnings().size(), 1u);
         EXPECT_EQ(standin::Warnings()[0].title, "エラー");
         EXPECT_EQ(standin::Warnings()[0].text, "デバイスが存在しません");
@@ -144,10 +145,12 @@ TEST_F(ModuleMessages, TwoRestoresOfOnePortThenOneDeleteLeaveItFree) {
 }
 
 TEST_F(ModuleMessages, RestoreForgetsABufferAddressStoredByAnEarlierRun) {
-    ModuleRecord* module = NewModuleOf(OUTPUT_CLASS, 1, 0);
-    standin::StorePort(module, 2, 0);
-    OutParamsOf(module)->portBytes = 0x00ABCDEF;
-    ASSERT_EQ(standin::SendModuleMessage(module, MODMSG_RESTORE), 1);
+    standin::WorksheetModule stored = standin::StoredModule(OUTPUT_CLASS, 2, 0, 1, 0);
+    const Addr32 stale = 0x00ABCDEF;
+    std::memcpy(&stored.params[offsetof(OutParams, portBytes)], &stale, sizeof stale);
+    int32_t restored = -1;
+    ModuleRecord* module = standin::RestoreModule(stored, &restored);
+    ASSERT_EQ(restored, 1);
     EXPECT_EQ(OutParamsOf(module)->portBytes, 0u);
 
     // Processed without a start: the blocks stay with the host and nothing is written.

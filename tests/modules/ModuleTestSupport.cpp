@@ -3,7 +3,7 @@
 #include "modules/Lumo31a_IN/TickSource.h"
 #include "res/ResourceIds.h"
 #include "tests/common/MessageSequence.h"
-#include "tests/common/ModalDriver.h"
+#include "sim/host/ModalDriver.h"
 #include "tests/common/TestSupport.h"
 
 namespace moduletest {
@@ -19,18 +19,9 @@ DWORD WINAPI FakeTickCount() {
     return fakeTicks;
 }
 
-// The simulated driver stays loaded for the whole program, so that it can be configured
-// before each set-up; the plug-in's own load and unload only count references.
-HMODULE LoadSimulatedDriver() {
-    static HMODULE driver = LoadLibraryA(testsupport::BesideProgram(LUMO_DRIVER_FILE_NAME).c_str());
-    return driver;
-}
-
-LumoSim sim;
-
 std::vector<int> LoggedData(int entry, int slot, int port) {
     std::vector<int> data;
-    for (const LumoSimCall& call : msgseq::DriverLog(sim))
+    for (const LumoSimCall& call : msgseq::DriverLog(Sim()))
         if (call.entry == entry && call.slot == slot && call.port == port)
             data.push_back(call.data);
     return data;
@@ -39,21 +30,18 @@ std::vector<int> LoggedData(int entry, int slot, int port) {
 } // namespace
 
 LumoSim& Sim() {
-    return sim;
+    return testsupport::SimulatedDriver();
 }
 
 void ModuleTest::SetUp() {
-    ASSERT_NE(LoadSimulatedDriver(), nullptr);
-    ASSERT_TRUE(LumoSimConnect(sim));
-    ASSERT_EQ(sim.Configure(DriverSetup().c_str()), 1);
-    PluginOnHost::SetUp();
+    PluginOnBoards::SetUp();
     if (HasFatalFailure())
         return;
     ASSERT_NE(standin::FindClass(OUTPUT_CLASS), nullptr);
     ASSERT_NE(standin::FindClass(INPUT_CLASS), nullptr);
     fakeTicks = 1000;
     ReadTickCount = FakeTickCount;
-    sim.ClearLog();
+    Sim().ClearLog();
     standin::ClearRecords();
 }
 
@@ -69,7 +57,7 @@ void ModuleTest::TearDown() {
 ModuleRecord* ModuleTest::StartRun(ModuleRecord* module) {
     EXPECT_TRUE(standin::StartExperiment({module}));
     started = module;
-    sim.ClearLog();
+    Sim().ClearLog();
     standin::ClearRecords();
     return module;
 }
@@ -80,9 +68,10 @@ void ModuleTest::UseRealClock() {
 
 ModuleRecord* RestoredModule(const char* className, uint16_t slot, uint16_t port, uint32_t inputs,
                              uint32_t outputs) {
-    ModuleRecord* module = standin::NewModule(*standin::FindClass(className), inputs, outputs);
-    standin::StorePort(module, slot, port);
-    EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_RESTORE), 1);
+    int32_t restored = -1;
+    ModuleRecord* module = standin::RestoreModule(
+        standin::StoredModule(className, slot, port, inputs, outputs), &restored);
+    EXPECT_EQ(restored, 1);
     return module;
 }
 

@@ -6,7 +6,8 @@
 #include "device/BoardTable.h"
 #include "modules/ModuleRecords.h"
 #include "sim/driver/LumoSimControl.h"
-#include "sim/host/StandInHost.h"
+#include "sim/host/HostControl.h"
+#include "sim/host/Worksheet.h"
 #include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -27,12 +28,10 @@ LumoSim& Sim();
 
 // Each test: the driver configured with `DriverSetup()`, the host started, the plug-in set
 // up; the input module paced by `fakeTicks`. Finished and stopped after the test.
-class ModuleTest : public testsupport::PluginOnHost {
+class ModuleTest : public testsupport::PluginOnBoards {
 protected:
     void SetUp() override;
     void TearDown() override;
-    // Boards of the simulated driver; by default one board in slot 2.
-    virtual std::string DriverSetup() const { return "board 2\n"; }
     // Pacing by the real GetTickCount instead of fakeTicks.
     void UseRealClock();
     // Starts an experiment with the module (MODMSG_EXPERIMENT_START), then clears the logs;

@@ -1,9 +1,10 @@
 // pemo_host classes: the module classes with every field of their records, and the host's menu
 // bar with the plug-in's popup, as the user sees them.
-#include "sim/host/StandInHost.h"
-#include "sim/host/demo/DemoCommands.h"
+#include "sim/host/Console.h"
+#include "sim/host/HostControl.h"
+#include "sim/host/program/Commands.h"
 
-#include <cstdio>
+using standin::ConsolePrintf;
 
 namespace {
 
@@ -24,19 +25,19 @@ bool ReservedAreZero(const ModuleClassRecord& record) {
 
 void PrintClass(const standin::RegisteredClass& registered) {
     const ModuleClassRecord& r = registered.record;
-    std::printf("Class \"%s\"\n", Utf8(registered.className).c_str());
-    std::printf("  instance          0x%08x\n", r.instance);
-    std::printf("  parameter block   %u bytes\n", r.paramsSize);
-    std::printf("  extra block       %u bytes\n", r.extraSize);
-    std::printf("  class kind        %u\n", r.classKind);
-    std::printf("  class id          %u\n", r.classId);
-    std::printf("  short name        \"%s\"\n", Utf8(registered.shortName).c_str());
-    std::printf("  description       \"%s\"\n", Utf8(registered.description).c_str());
-    std::printf("  small bitmap      %s\n", BitmapSize(r.smallBitmap).c_str());
-    std::printf("  large bitmap      %s\n", BitmapSize(r.largeBitmap).c_str());
-    std::printf("  message handler   0x%08x\n", r.messageHandler);
-    std::printf("  process function  0x%08x\n", r.processFunction);
-    std::printf("  reserved fields   %s\n\n", ReservedAreZero(r) ? "all 0" : "NOT all 0");
+    ConsolePrintf("Class \"%s\"\n", Utf8(registered.className).c_str());
+    ConsolePrintf("  instance          0x%08x\n", r.instance);
+    ConsolePrintf("  parameter block   %u bytes\n", r.paramsSize);
+    ConsolePrintf("  extra block       %u bytes\n", r.extraSize);
+    ConsolePrintf("  class kind        %u\n", r.classKind);
+    ConsolePrintf("  class id          %u\n", r.classId);
+    ConsolePrintf("  short name        \"%s\"\n", Utf8(registered.shortName).c_str());
+    ConsolePrintf("  description       \"%s\"\n", Utf8(registered.description).c_str());
+    ConsolePrintf("  small bitmap      %s\n", BitmapSize(r.smallBitmap).c_str());
+    ConsolePrintf("  large bitmap      %s\n", BitmapSize(r.largeBitmap).c_str());
+    ConsolePrintf("  message handler   0x%08x\n", r.messageHandler);
+    ConsolePrintf("  process function  0x%08x\n", r.processFunction);
+    ConsolePrintf("  reserved fields   %s\n\n", ReservedAreZero(r) ? "all 0" : "NOT all 0");
 }
 
 std::string MenuText(HMENU menu, int position) {
@@ -47,28 +48,28 @@ std::string MenuText(HMENU menu, int position) {
 
 void PrintMenu() {
     HMENU bar = standin::MainMenu();
-    std::printf("Host menu bar:\n");
+    ConsolePrintf("Host menu bar:\n");
     for (int i = 0; i < GetMenuItemCount(bar); ++i) {
         HMENU popup = GetSubMenu(bar, i);
         const bool fromPlugin = !standin::IsHostMenuPopup(popup);
-        std::printf("  %d  %s%s\n", i, MenuText(bar, i).c_str(),
+        ConsolePrintf("  %d  %s%s\n", i, MenuText(bar, i).c_str(),
                     fromPlugin ? "    (inserted by the plug-in)" : "");
         if (!fromPlugin)
             continue;
         for (int item = 0; item < GetMenuItemCount(popup); ++item)
-            std::printf("       command %u  %s\n", GetMenuItemID(popup, item),
+            ConsolePrintf("       command %u  %s\n", GetMenuItemID(popup, item),
                         MenuText(popup, item).c_str());
     }
 }
 
 } // namespace
 
-int DemoClasses(const DemoArgs& args) {
+int ClassesCommand(const CommandArgs& args) {
     if (!StartHostWithPlugin(args))
         return 1;
     const int setup = standin::CallSetup();
     if (!setup)
-        std::printf("SetupPemoDLL returned 0: the plug-in is not bound.\n\n");
+        ConsolePrintf("SetupPemoDLL returned 0: the plug-in is not bound.\n\n");
     for (const standin::RegisteredClass& registered : standin::Classes())
         PrintClass(registered);
     PrintMenu();

@@ -1,4 +1,4 @@
-#include "tests/common/ModalDriver.h"
+#include "sim/host/ModalDriver.h"
 
 #include <cstring>
 

@@ -1,4 +1,5 @@
-// ModalDriver: lets a test act as the user on the modal dialogs that a call opens.
+// ModalDriver: the scripted user. It acts as the user on the modal dialogs that a call opens,
+// for the tests and for the host program alike.
 //
 //   modal::Outcome outcome = modal::RunModal(
 //       [] { return DialogBoxParamA(instance, "DEV_SEL", owner, proc, 0); },

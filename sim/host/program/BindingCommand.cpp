@@ -1,8 +1,9 @@
 // pemo_host binding: what the plug-in asked of the host and gave it during set-up.
-#include "sim/host/StandInHost.h"
-#include "sim/host/demo/DemoCommands.h"
+#include "sim/host/Console.h"
+#include "sim/host/HostControl.h"
+#include "sim/host/program/Commands.h"
 
-#include <cstdio>
+using standin::ConsolePrintf;
 
 namespace {
 
@@ -12,65 +13,65 @@ void PrintNameCounts() {
         ++asked[query.service];
         answered[query.service] += query.answer != 0;
     }
-    std::printf("Names asked of the host:\n");
-    std::printf("  variables (message 30000): %3d asked, %3d answered\n", asked[0], answered[0]);
-    std::printf("  services  (message 30001): %3d asked, %3d answered\n", asked[1], answered[1]);
+    ConsolePrintf("Names asked of the host:\n");
+    ConsolePrintf("  variables (message 30000): %3d asked, %3d answered\n", asked[0], answered[0]);
+    ConsolePrintf("  services  (message 30001): %3d asked, %3d answered\n", asked[1], answered[1]);
     for (const standin::NameQuery& query : standin::NameQueries())
         if (!query.answer)
-            std::printf("  not answered: %s %s\n", query.service ? "service" : "variable",
+            ConsolePrintf("  not answered: %s %s\n", query.service ? "service" : "variable",
                         query.name.c_str());
 }
 
 void PrintDefinitions() {
-    std::printf("DefineDllModule calls: %d\n", standin::DefineDllModuleCalls());
-    std::printf("Variables defined to the host (DefineDllVariable, %d calls):\n",
+    ConsolePrintf("DefineDllModule calls: %d\n", standin::DefineDllModuleCalls());
+    ConsolePrintf("Variables defined to the host (DefineDllVariable, %d calls):\n",
                 standin::DefineDllVariableCalls());
     for (const standin::DefinedVariable& variable : standin::DefinedVariables())
-        std::printf("  %-30s %u bytes at %p\n", variable.name.c_str(), variable.size,
+        ConsolePrintf("  %-30s %u bytes at %p\n", variable.name.c_str(), variable.size,
                     variable.address);
 }
 
 void PrintClasses() {
-    std::printf("Module classes registered:\n");
+    ConsolePrintf("Module classes registered:\n");
     if (standin::Classes().empty())
-        std::printf("  (none)\n");
+        ConsolePrintf("  (none)\n");
     for (const standin::RegisteredClass& registered : standin::Classes())
-        std::printf("  \"%s\"  id %u, parameter block %u bytes, extra block %u bytes\n",
+        ConsolePrintf("  \"%s\"  id %u, parameter block %u bytes, extra block %u bytes\n",
                     Utf8(registered.className).c_str(), registered.record.classId,
                     registered.record.paramsSize, registered.record.extraSize);
 }
 
 void PrintMenuEntries() {
-    std::printf("Menu commands the plug-in handles (RegisterMenuEntry):");
+    ConsolePrintf("Menu commands the plug-in handles (RegisterMenuEntry):");
     if (standin::MenuEntries().empty())
-        std::printf(" none");
+        ConsolePrintf(" none");
     for (uint32_t command : standin::MenuEntries())
-        std::printf(" %u", command);
-    std::printf("\n");
+        ConsolePrintf(" %u", command);
+    ConsolePrintf("\n");
 }
 
 } // namespace
 
-int DemoBinding(const DemoArgs& args) {
+int BindingCommand(const CommandArgs& args) {
     if (!StartHostWithPlugin(args))
         return 1;
-    std::printf("Plug-in: %s, loaded at %p\n", PluginPath(args).c_str(),
+    ConsolePrintf("Plug-in: %s, loaded at %p\n", Utf8(PluginPath(args)).c_str(),
                 static_cast<void*>(standin::PluginModule()));
     const int setup = standin::CallSetup();
-    std::printf("SetupPemoDLL returned %d (%s)\n\n", setup,
+    ConsolePrintf("SetupPemoDLL returned %d (%s)\n\n", setup,
                 setup ? "bound to the host" : "set-up failed");
     PrintNameCounts();
-    std::printf("\n");
+    ConsolePrintf("\n");
     PrintDefinitions();
-    std::printf("\n");
+    ConsolePrintf("\n");
     PrintClasses();
     PrintMenuEntries();
-    std::printf("\n");
+    ConsolePrintf("\n");
     if (setup)
-        std::printf("FinishPemoDLL returned %d\n", standin::CallFinish());
-    std::printf("WEP returned %d\n", standin::CallWep());
+        ConsolePrintf("FinishPemoDLL returned %d\n", standin::CallFinish());
+    ConsolePrintf("WEP returned %d\n", standin::CallWep());
     for (const std::string& name : standin::UnprovidedCalls())
-        std::printf("Unprovided service called: %s\n", name.c_str());
+        ConsolePrintf("Unprovided service called: %s\n", name.c_str());
     standin::HostStop();
     return setup ? 0 : 1;
 }

@@ -1,0 +1,51 @@
+#include "sim/host/Console.h"
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+namespace standin {
+
+namespace {
+
+std::mutex consoleMutex; // the processing thread's echo and the program's lines do not mix
+
+} // namespace
+
+bool OutputIsConsole() {
+    DWORD mode;
+    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
+}
+
+void ConsolePrint(const std::string& utf8) {
+    std::lock_guard<std::mutex> lock(consoleMutex);
+    if (!OutputIsConsole()) {
+        std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+        std::fflush(stdout);
+        return;
+    }
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring wide(size_t(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), &wide[0], length);
+    DWORD written;
+    WriteConsoleW(GetStdHandle(STD_OUTPUT_HANDLE), wide.data(), DWORD(wide.size()), &written,
+                  nullptr);
+}
+
+void ConsolePrintf(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    va_list again;
+    va_copy(again, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, arguments);
+    va_end(arguments);
+    std::vector<char> text(size_t(length > 0 ? length : 0) + 1);
+    std::vsnprintf(text.data(), text.size(), format, again);
+    va_end(again);
+    ConsolePrint(std::string(text.data(), text.size() - 1));
+}
+
+} // namespace standin

@@ -1,0 +1,224 @@
+// pemo_host run FLOWCHART: opens the flow chart in the stand-in host with the plug-in, runs it
+// headless for a while with a progress line every second, and prints the run's report (and
+// writes it, a trace and a plot when asked). Exit code 1 when the flow chart cannot be opened
+// or run, or when a check of the report fails.
+#include "sim/host/Console.h"
+#include "sim/host/FlowChartFile.h"
+#include "sim/host/RunPlot.h"
+#include "sim/host/program/Commands.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+
+using standin::ConsolePrintf;
+
+namespace {
+
+const char usage[] =
+    "usage: pemo_host run FLOWCHART [--seconds N] [--ms MS] [--block B] [--trace FILE]\n"
+    "                     [--report FILE] [--plot FILE] [--save FILE] [--config FILE]\n"
+    "                     [--plugin PATH]\n\n"
+    "Runs the flow chart (a .json file, docs/flowchart-format.md) for N seconds (default 5)\n"
+    "with MS milliseconds per sample and B samples per block (default: the flow chart's time\n"
+    "base), printing progress every second and a report at the end.\n"
+    "  --trace FILE   every port access and released block with its tick, as CSV\n"
+    "  --report FILE  the report as JSON\n"
+    "  --plot FILE    each channel's samples and each port's bytes over time, as PNG\n"
+    "  --save FILE    the flow chart after the run, as the plug-in left its blocks\n"
+    "  --config FILE  the simulated driver's configuration; by default the file beside the\n"
+    "                 flow chart named from it (NAME.lumo31a-sim.txt), if there is one\n";
+
+struct RunOptions {
+    std::string flowChart;
+    double seconds = 5;
+    double ms = 0;      // 0: the flow chart's
+    uint32_t block = 0; // 0: the flow chart's
+    std::string trace, report, plot, save, config;
+};
+
+bool ReadNumber(const CommandArgs& args, const char* option, double low, double high,
+                double* value) {
+    const std::string text = OptionValue(args, option, "");
+    if (text.empty())
+        return true;
+    char* end = nullptr;
+    const double number = std::strtod(text.c_str(), &end);
+    if (end == text.c_str() || *end || !(number >= low && number <= high)) {
+        ConsolePrintf("%s %s: expected a number from %g to %g\n", option, text.c_str(), low, high);
+        return false;
+    }
+    *value = number;
+    return true;
+}
+
+bool ReadOptions(const CommandArgs& args, RunOptions* options) {
+    static const char* const valued[] = {"--seconds", "--ms",   "--block",  "--trace", "--report",
+                                         "--plot",    "--save", "--config", "--plugin"};
+    for (size_t i = 0; i < args.size(); ++i) {
+        bool known = false;
+        for (const char* option : valued)
+            known = known || args[i] == option;
+        if (known && i + 1 < args.size()) {
+            ++i;
+        } else if (args[i] == "--interactive") {
+        } else if (args[i].rfind("--", 0) == 0 || !options->flowChart.empty()) {
+            ConsolePrintf("pemo_host run: unexpected \"%s\"\n\n%s", args[i].c_str(), usage);
+            return false;
+        } else {
+            options->flowChart = args[i];
+        }
+    }
+    if (options->flowChart.empty()) {
+        ConsolePrintf("%s", usage);
+        return false;
+    }
+    double block = 0;
+    if (!ReadNumber(args, "--seconds", 0.001, 86400, &options->seconds) ||
+        !ReadNumber(args, "--ms", 0.001, 1e6, &options->ms) ||
+        !ReadNumber(args, "--block", 1, 65535, &block))
+        return false;
+    if (block != std::floor(block)) {
+        ConsolePrintf("--block: expected a whole number of samples\n");
+        return false;
+    }
+    options->block = uint32_t(block);
+    options->trace = OptionValue(args, "--trace", "");
+    options->report = OptionValue(args, "--report", "");
+    options->plot = OptionValue(args, "--plot", "");
+    options->save = OptionValue(args, "--save", "");
+    options->config = OptionValue(args, "--config", "");
+    return true;
+}
+
+// The simulated driver's configuration: --config, else LUMO31A_SIM_CONFIG as set, else the
+// file beside the flow chart, else the driver's own default.
+bool ChooseDriverConfig(const RunOptions& options) {
+    if (!options.config.empty())
+        return UseDriverConfig(options.config);
+    char set[MAX_PATH];
+    if (GetEnvironmentVariableA("LUMO31A_SIM_CONFIG", set, sizeof set))
+        return true;
+    const std::string beside = standin::DriverConfigBeside(options.flowChart);
+    if (GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return UseDriverConfig(beside);
+    return true;
+}
+
+void PrintModules(const standin::Worksheet& sheet, const std::vector<int32_t>& restores) {
+    ConsolePrintf("Modules, restored from their stored blocks (message 105):\n");
+    for (size_t i = 0; i < sheet.modules.size(); ++i) {
+        const standin::WorksheetModule& module = sheet.modules[i];
+        ConsolePrintf("  %zu \"%s\" (%s), %u in / %u out: restore returned %d%s\n", i,
+                      Utf8(module.name).c_str(), module.className.c_str(), module.inputs,
+                      module.outputs, restores[i],
+                      restores[i] == 1 ? "" : " (the plug-in refused it; see its warning)");
+    }
+    ConsolePrintf("Connections: %zu\n", sheet.connections.size());
+}
+
+bool WriteText(const std::string& path, const std::string& text, const char* what) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << text;
+    file.close();
+    if (file)
+        ConsolePrintf("%s written to %s\n", what, Utf8(path).c_str());
+    else
+        ConsolePrintf("%s: cannot be written\n", Utf8(path).c_str());
+    return bool(file);
+}
+
+bool Written(bool ok, const std::string& path, const std::string& error, const char* what) {
+    if (ok)
+        ConsolePrintf("%s written to %s\n", what, Utf8(path).c_str());
+    else
+        ConsolePrintf("%s\n", Utf8(error).c_str());
+    return ok;
+}
+
+// The outputs asked for after the run; false when one could not be written.
+bool WriteOutputs(const RunOptions& options, const standin::RunRecorder& recorder,
+                  const standin::RunReport& report) {
+    bool ok = true;
+    std::string error;
+    if (!options.report.empty())
+        ok = WriteText(options.report, standin::ReportJson(report), "Report") && ok;
+    if (!options.trace.empty())
+        ok = Written(standin::WriteTraceCsv(options.trace, recorder, &error), options.trace, error,
+                     "Trace") && ok;
+    if (!options.plot.empty())
+        ok = Written(standin::WritePlot(options.plot, standin::RunChart(recorder, report), &error),
+                     options.plot, error, "Plot") && ok;
+    if (!options.save.empty())
+        ok = Written(standin::WriteFlowChart(options.save, standin::CurrentWorksheet(), &error),
+                     options.save, error, "Flow chart") && ok;
+    return ok;
+}
+
+// Opens the flow chart, runs it and reports; the host is started and the plug-in set up.
+int RunFlowChart(const RunOptions& options, const standin::Worksheet& sheet) {
+    standin::WorksheetError error;
+    std::vector<int32_t> restores;
+    if (!standin::OpenWorksheet(sheet, &error, &restores)) {
+        error.file = options.flowChart;
+        ConsolePrintf("%s\n", Utf8(error.Text()).c_str());
+        return 1;
+    }
+    PrintModules(sheet, restores);
+    standin::RunSettings settings;
+    settings.msPerSample = options.ms > 0 ? options.ms : sheet.timeBase.msPerSample;
+    settings.blockSize = options.block ? options.block : sheet.timeBase.blockSize;
+    settings.durationMs = uint32_t(std::lround(options.seconds * 1000));
+    standin::KeepReleasedBlocks(false); // the recorder keeps what the report needs
+    standin::RunRecorder recorder(!options.trace.empty() || !options.plot.empty());
+    std::string refusal;
+    ConsolePrintf("\nExperiment: %.1f s, %g ms per sample, blocks of %u samples\n",
+                  options.seconds, settings.msPerSample, settings.blockSize);
+    if (!standin::StartRun(settings, recorder.Hooks(), &refusal)) {
+        ConsolePrintf("The run did not start: %s.\n", refusal.c_str());
+        return 1;
+    }
+    const standin::RunEnd end = standin::ServeRun(
+        [&recorder](const standin::RunStatus& status) {
+            ConsolePrintf("%s\n", standin::ProgressLine(status, recorder.PortAccesses()).c_str());
+        },
+        1000);
+    const standin::RunReport report = recorder.Report(settings, end, standin::CurrentRun());
+    ConsolePrintf("\n%s\n", standin::ReportText(report).c_str());
+    const bool written = WriteOutputs(options, recorder, report);
+    return report.Passed() && written ? 0 : 1;
+}
+
+} // namespace
+
+int RunCommand(const CommandArgs& args) {
+    if (HasFlag(args, "--help")) {
+        ConsolePrintf("%s", usage);
+        return 0;
+    }
+    RunOptions options;
+    if (!ReadOptions(args, &options))
+        return 2;
+    // The file's own faults show before the plug-in is even loaded.
+    standin::Worksheet sheet;
+    standin::WorksheetError error;
+    if (!standin::ReadFlowChart(options.flowChart, &sheet, &error)) {
+        ConsolePrintf("%s\n", Utf8(error.Text()).c_str());
+        return 1;
+    }
+    if (!ChooseDriverConfig(options) || !StartHostWithPlugin(args))
+        return 1;
+    char origin[MAX_PATH] = "";
+    GetEnvironmentVariableA("LUMO31A_SIM_CONFIG", origin, sizeof origin);
+    ConsolePrintf("Flow chart: %s\nSimulated driver configuration: %s\n",
+                  Utf8(options.flowChart).c_str(), origin[0] ? Utf8(origin).c_str() : "its default");
+    int result = 1;
+    if (standin::CallSetup()) {
+        result = RunFlowChart(options, sheet);
+        standin::CallFinish();
+    } else {
+        ConsolePrintf("SetupPemoDLL returned 0: lumo31a.dll is missing or lacks an entry.\n");
+    }
+    standin::HostStop();
+    return result;
+}

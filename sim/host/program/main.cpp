@@ -1,0 +1,46 @@
+// pemo_host: the stand-in host as a program. It loads the plug-in and runs a flow chart with
+// it, headless, reporting what the ports saw and whether the input modules kept time; other
+// commands show the plug-in's binding, its classes and menu, and the boards it found.
+#include "sim/host/Console.h"
+#include "sim/host/program/Commands.h"
+
+#include <cstring>
+
+using standin::ConsolePrintf;
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(const CommandArgs& args);
+    const char* description;
+};
+
+const Command commands[] = {
+    {"run", RunCommand, "run a flow chart and report what it did (pemo_host run --help)"},
+    {"binding", BindingCommand, "load and set up the plug-in; what it asked for and defined"},
+    {"classes", ClassesCommand, "the module classes it registered and the host's menu bar"},
+    {"boards", BoardsCommand, "the boards the plug-in found, as the user sees them"},
+};
+
+int PrintUsage() {
+    ConsolePrintf("usage: pemo_host <command> [--plugin PATH] [options]\n\n"
+                  "Loads the Pemo plug-in (default: Pemo_ux1.dll beside this program) into the\n"
+                  "stand-in host and shows it at work. Commands:\n");
+    for (const Command& command : commands)
+        ConsolePrintf("  %-8s %s\n", command.name, command.description);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return PrintUsage();
+    const CommandArgs args(argv + 2, argv + argc);
+    for (const Command& command : commands)
+        if (std::strcmp(argv[1], command.name) == 0)
+            return command.run(args);
+    ConsolePrintf("unknown command \"%s\"\n\n", argv[1]);
+    return PrintUsage();
+}

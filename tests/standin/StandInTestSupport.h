@@ -1,0 +1,26 @@
+// The setting of the stand-in host's own tests: the plug-in on simulated boards with the
+// loopback example open, as `pemo_host run examples/loopback.json` has it.
+#pragma once
+
+#include "sim/host/FlowChartFile.h"
+#include "sim/host/HostControl.h"
+#include "tests/common/TestSupport.h"
+
+#include <string>
+
+namespace standintest {
+
+std::string LoopbackPath(); // examples/loopback.json of the source tree
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& text);
+// A file of this name in the temporary folder.
+std::string TemporaryPath(const char* name);
+
+// The driver configured from the example's own configuration, the flow chart opened.
+class Loopback : public testsupport::PluginOnBoards {
+protected:
+    std::string DriverSetup() const override;
+    void SetUp() override;
+};
+
+} // namespace standintest
