@@ -3,6 +3,7 @@
 
 #include "device/PortAccess.h"
 #include "sim/host/HostControl.h"
+#include "sim/host/PluginBlocks.h"
 
 #include <algorithm>
 #include <cmath>
