@@ -31,17 +31,17 @@ struct RunHooks {
 };
 
 enum class RunEnd {
-    Running,    // not ended yet
-    Duration,   // the experiment time was up
-    PluginStop, // the plug-in asked the host to stop (StopExperiment)
-    Stopped,    // StopRun ended it
-    NotStarted, // no run was started, or the start was refused
+    Running,     // not ended yet
+    Duration,    // the experiment time was up
+    PluginStop,  // the plug-in asked the host to stop (StopExperiment)
+    Stopped,     // StopRun ended it
+    NotStarted,  // no run was started, or the start was refused
 };
 const char* RunEndText(RunEnd end);
 
 struct RunStatus {
-    bool active = false;     // started and not yet stopped (the stop messages not yet sent);
-                             // after the stop the other fields keep their last values
+    bool active = false;    // started and not yet stopped (the stop messages not yet sent);
+                            // after the stop the other fields keep their last values
     bool processing = false; // the processing thread still calls the modules
     bool paused = false;
     RunEnd end = RunEnd::NotStarted;

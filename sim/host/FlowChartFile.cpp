@@ -61,8 +61,7 @@ std::string HexRow(const uint8_t* bytes, size_t count) {
 Json HexRows(const std::vector<uint8_t>& bytes) {
     Json rows = Json::array();
     for (size_t at = 0; at < bytes.size(); at += HEX_ROW_BYTES)
-        rows.push_back(
-            HexRow(bytes.data() + at, std::min<size_t>(HEX_ROW_BYTES, bytes.size() - at)));
+        rows.push_back(HexRow(bytes.data() + at, std::min<size_t>(HEX_ROW_BYTES, bytes.size() - at)));
     return rows;
 }
 
@@ -124,7 +123,8 @@ uint32_t ReadWhole(const Json& value, const std::string& path, uint32_t most) {
 }
 
 int32_t ReadCoordinate(const Json& value, const std::string& path) {
-    if (!value.is_number_integer() || value.get<int64_t>() < -32768 || value.get<int64_t>() > 32767)
+    if (!value.is_number_integer() || value.get<int64_t>() < -32768 ||
+        value.get<int64_t>() > 32767)
         Fault(path, "expected a whole number from -32768 to 32767");
     return int32_t(value.get<int64_t>());
 }
@@ -244,8 +244,8 @@ TimeBase ReadTimeBase(const Json& value, const std::string& path) {
     if (!ms.is_number())
         Fault(fields.At("msPerSample"), std::string("expected a number, found ") + TypeName(ms));
     timeBase.msPerSample = ms.get<double>();
-    timeBase.blockSize =
-        ReadWhole(fields.Required("blockSize"), fields.At("blockSize"), MAX_BLOCK_SIZE);
+    timeBase.blockSize = ReadWhole(fields.Required("blockSize"), fields.At("blockSize"),
+                                   MAX_BLOCK_SIZE);
     fields.Done();
     return timeBase;
 }
@@ -265,10 +265,8 @@ Worksheet ReadWorksheet(const Json& document) {
                              "\" is missing)");
     const Json& version = fields.Required("version");
     if (!version.is_number_integer() || version.get<int64_t>() != FLOWCHART_VERSION)
-        Fault("/version", "format version " + version.dump() +
-                              " is not known; this host reads "
-                              "version " +
-                              std::to_string(FLOWCHART_VERSION));
+        Fault("/version", "format version " + version.dump() + " is not known; this host reads "
+                          "version " + std::to_string(FLOWCHART_VERSION));
     Worksheet sheet;
     sheet.timeBase = ReadTimeBase(fields.Required("timeBase"), "/timeBase");
     const Json& modules = ReadArray(fields, "modules");
@@ -395,8 +393,8 @@ std::string FlowChartText(const Worksheet& sheet) {
     Json document = Json::object();
     document["format"] = FLOWCHART_FORMAT;
     document["version"] = int(FLOWCHART_VERSION);
-    document["timeBase"] =
-        Json{{"msPerSample", sheet.timeBase.msPerSample}, {"blockSize", sheet.timeBase.blockSize}};
+    document["timeBase"] = Json{{"msPerSample", sheet.timeBase.msPerSample},
+                                {"blockSize", sheet.timeBase.blockSize}};
     Json modules = Json::array();
     for (const WorksheetModule& module : sheet.modules)
         modules.push_back(ModuleValue(module));
@@ -425,8 +423,7 @@ bool WriteFlowChart(const std::string& path, const Worksheet& sheet, std::string
 std::string DriverConfigBeside(const std::string& flowChartPath) {
     const size_t folder = flowChartPath.find_last_of("\\/");
     const size_t dot = flowChartPath.find_last_of('.');
-    const bool hasExtension =
-        dot != std::string::npos && (folder == std::string::npos || dot > folder);
+    const bool hasExtension = dot != std::string::npos && (folder == std::string::npos || dot > folder);
     return (hasExtension ? flowChartPath.substr(0, dot) : flowChartPath) + ".lumo31a-sim.txt";
 }
 

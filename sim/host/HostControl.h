@@ -97,11 +97,11 @@ struct BlockNote {
     BlockEvent event;
     ModuleRecord* module;
     uint32_t channel;
-    const float* samples;  // OutputReleased, InputHandedOut: the block's samples, else null
-    uint32_t sampleCount;  // OutputReleased, InputHandedOut, InputReleased
-    double startTime;      // OutputReleased
+    const float* samples; // OutputReleased, InputHandedOut: the block's samples, else null
+    uint32_t sampleCount; // OutputReleased, InputHandedOut, InputReleased
+    double startTime;     // OutputReleased
     double sampleDistance; // OutputReleased
-    uint32_t tick;         // GetTickCount when it happened
+    uint32_t tick;        // GetTickCount when it happened
 };
 // One watcher at a time (an empty function removes it). It runs without the host's locks
 // held and must not call the block services itself.

@@ -24,7 +24,8 @@ template <typename Block> BlockView View(const std::vector<uint8_t>& params, boo
     return view;
 }
 
-template <typename Block> bool Store(std::vector<uint8_t>& params, uint16_t slot, uint16_t port) {
+template <typename Block>
+bool Store(std::vector<uint8_t>& params, uint16_t slot, uint16_t port) {
     if (params.size() != sizeof(Block))
         return false;
     Block block;

@@ -12,10 +12,10 @@
 namespace standin {
 
 struct BlockView {
-    bool known = false; // the block belongs to one of the plug-in's classes and has its size
-    bool reads = false; // the class reads its port (input class) or writes it (output class)
-    uint16_t slot = 0;  // boardSlot
-    uint16_t port = 0;  // port
+    bool known = false;  // the block belongs to one of the plug-in's classes and has its size
+    bool reads = false;  // the class reads its port (input class) or writes it (output class)
+    uint16_t slot = 0;   // boardSlot
+    uint16_t port = 0;   // port
     std::vector<std::string> channelNames; // eight, code page 932, each up to its NUL
 };
 

@@ -117,8 +117,9 @@ bool LoadPng(const std::string& path, int* width, int* height, std::vector<uint3
         Failed(decoder->GetFrame(0, &frame), path, "no picture in it", error) ||
         Failed(frame->GetSize(&w, &h), path, "no size", error) ||
         Failed(factory->CreateFormatConverter(&converter), path, "no converter", error) ||
-        Failed(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
-                                     nullptr, 0, WICBitmapPaletteTypeCustom),
+        Failed(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA,
+                                     WICBitmapDitherTypeNone, nullptr, 0,
+                                     WICBitmapPaletteTypeCustom),
                path, "no 32-bit pixels", error))
         return false;
     pixels->assign(size_t(w) * h, 0);

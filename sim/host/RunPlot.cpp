@@ -17,8 +17,9 @@ const COLORREF inputColour = RGB(0, 140, 0);
 const COLORREF outputColour = RGB(200, 0, 0);
 
 std::string ChannelLabel(const RunReport& report, const ChannelSamples& samples) {
-    std::string name = samples.module < report.modules.size() ? report.modules[samples.module].name
-                                                              : std::string("module");
+    std::string name = samples.module < report.modules.size()
+                           ? report.modules[samples.module].name
+                           : std::string("module");
     return std::to_string(samples.module) + " " + name + " ch " + std::to_string(samples.channel);
 }
 
@@ -29,15 +30,13 @@ StripChart RunChart(const RunRecorder& recorder, const RunReport& report) {
     chart.startSeconds = 0;
     chart.endSeconds = std::max(report.elapsedMs, 1u) / 1000.0;
     char title[128];
-    std::snprintf(
-        title, sizeof title, "pemo_host run: %.1f s, %g ms per sample, %u samples per block",
-        report.elapsedMs / 1000.0, report.settings.msPerSample, report.settings.blockSize);
+    std::snprintf(title, sizeof title, "pemo_host run: %.1f s, %g ms per sample, %u samples per block",
+                  report.elapsedMs / 1000.0, report.settings.msPerSample, report.settings.blockSize);
     chart.title = title;
     std::vector<ChannelSamples> channels = recorder.Samples();
-    std::sort(channels.begin(), channels.end(),
-              [](const ChannelSamples& a, const ChannelSamples& b) {
-                  return a.module != b.module ? a.module < b.module : a.channel < b.channel;
-              });
+    std::sort(channels.begin(), channels.end(), [](const ChannelSamples& a, const ChannelSamples& b) {
+        return a.module != b.module ? a.module < b.module : a.channel < b.channel;
+    });
     for (const ChannelSamples& samples : channels) {
         ChartSeries series;
         series.label = ChannelLabel(report, samples);

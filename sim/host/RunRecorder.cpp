@@ -42,8 +42,8 @@ LatenessSummary Summarize(std::vector<int32_t> lateness) {
     // The smallest value that at least 99 % of the blocks do not exceed.
     const size_t rank = size_t(std::ceil(0.99 * double(lateness.size())));
     summary.p99 = lateness[std::max<size_t>(rank, 1) - 1];
-    summary.early = size_t(
-        std::count_if(lateness.begin(), lateness.end(), [](int32_t late) { return late < 0; }));
+    summary.early = size_t(std::count_if(lateness.begin(), lateness.end(),
+                                         [](int32_t late) { return late < 0; }));
     return summary;
 }
 
@@ -77,13 +77,13 @@ RunRecorder::RunRecorder(bool keepEvents) : keepEvents_(keepEvents) {
         const RegisteredClass* moduleClass = ClassOfModule(module);
         ModuleTally tally;
         tally.className = moduleClass ? moduleClass->className : "";
-        tally.name = Cp932ToUtf8(std::string(
-            module->moduleName, strnlen(module->moduleName, sizeof module->moduleName)));
+        tally.name = Cp932ToUtf8(std::string(module->moduleName,
+                                             strnlen(module->moduleName, sizeof module->moduleName)));
         if (moduleClass && module->params) {
             const uint8_t* params = FromAddr32<const uint8_t>(module->params);
-            const BlockView view =
-                ViewOfParams(tally.className,
-                             std::vector<uint8_t>(params, params + moduleClass->record.paramsSize));
+            const BlockView view = ViewOfParams(
+                tally.className,
+                std::vector<uint8_t>(params, params + moduleClass->record.paramsSize));
             tally.hasPort = view.known;
             tally.reads = view.reads;
             tally.slot = view.slot;
@@ -103,9 +103,10 @@ RunRecorder::RunRecorder(bool keepEvents) : keepEvents_(keepEvents) {
     for (const Connection& connection : Connections()) {
         auto connected = std::make_unique<Connected>();
         ConnectionTally& tally = connected->tally;
-        tally.connection =
-            WorksheetConnection{uint32_t(IndexOf(connection.from)), connection.outChannel,
-                                uint32_t(IndexOf(connection.to)), connection.inChannel};
+        tally.connection = WorksheetConnection{uint32_t(IndexOf(connection.from)),
+                                               connection.outChannel,
+                                               uint32_t(IndexOf(connection.to)),
+                                               connection.inChannel};
         const ModuleTally& from = tallies_[tally.connection.fromModule];
         const ModuleTally& to = tallies_[tally.connection.toModule];
         tally.meetsAtPorts = simulated_ && from.hasPort && from.reads && to.hasPort && !to.reads;
@@ -194,15 +195,17 @@ void RunRecorder::TakeAccess(const LumoSimCall& call) {
         ++loops_[size_t(loop)].reads;
         loops_[size_t(loop)].matching += byte == lastWritten_[wire / PORTS][wire % PORTS];
     }
-    const bool inSpan = span_ && span_->module == current_ && (span_->kind == Span::Fill) == read;
+    const bool inSpan = span_ && span_->module == current_ &&
+                        (span_->kind == Span::Fill) == read;
     if (inSpan) {
         span_->bytes.push_back(byte);
         span_->ok.push_back(ok);
     }
     if (keepEvents_)
-        events_.push_back(TraceEvent{read ? TraceEvent::PortRead : TraceEvent::PortWrite, call.tick,
-                                     current_, inSpan ? int32_t(span_->channel) : -1,
-                                     uint16_t(call.slot), uint16_t(call.port), byte, ok, 0, 0, 0});
+        events_.push_back(TraceEvent{read ? TraceEvent::PortRead : TraceEvent::PortWrite,
+                                     call.tick, current_,
+                                     inSpan ? int32_t(span_->channel) : -1, uint16_t(call.slot),
+                                     uint16_t(call.port), byte, ok, 0, 0, 0});
 }
 
 void RunRecorder::CloseSpan() {

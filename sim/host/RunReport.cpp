@@ -91,8 +91,8 @@ void CheckReport(RunReport& report) {
                                       (unsigned long long)loop.reads) +
                                PortText(loop.outSlot, false, loop.outPort) + " was last given");
     if (!report.complaints.empty())
-        failures.push_back(
-            Format("%zu complaints of the host about the plug-in", report.complaints.size()));
+        failures.push_back(Format("%zu complaints of the host about the plug-in",
+                                  report.complaints.size()));
     if (report.overlaps)
         failures.push_back(Format("%d port calls overlapped another", report.overlaps));
     if (report.logDropped)
@@ -126,13 +126,14 @@ std::string ReportText(const RunReport& report) {
                                           : std::string();
         line(Format("  %zu \"%s\" (%s%s):", i, module.name.c_str(), module.className.c_str(),
                     port.c_str()));
-        line(Format(
-            "      blocks released %llu (%llu samples), consumed %llu (%llu samples); "
-            "port reads %llu, writes %llu, failed %llu; warnings %zu",
-            (unsigned long long)module.blocksReleased, (unsigned long long)module.samplesReleased,
-            (unsigned long long)module.blocksConsumed, (unsigned long long)module.samplesConsumed,
-            (unsigned long long)module.portReads, (unsigned long long)module.portWrites,
-            (unsigned long long)module.failedAccesses, module.warnings));
+        line(Format("      blocks released %llu (%llu samples), consumed %llu (%llu samples); "
+                    "port reads %llu, writes %llu, failed %llu; warnings %zu",
+                    (unsigned long long)module.blocksReleased,
+                    (unsigned long long)module.samplesReleased,
+                    (unsigned long long)module.blocksConsumed,
+                    (unsigned long long)module.samplesConsumed,
+                    (unsigned long long)module.portReads, (unsigned long long)module.portWrites,
+                    (unsigned long long)module.failedAccesses, module.warnings));
     }
     if (!report.channels.empty()) {
         line("");
@@ -270,8 +271,7 @@ std::string ReportJson(const RunReport& report) {
                               {"notLogged", report.logDropped}};
     Json warnings = Json::array();
     for (const ReportWarning& warning : report.warnings)
-        warnings.push_back(
-            Json{{"ms", warning.ms}, {"title", warning.title}, {"text", warning.text}});
+        warnings.push_back(Json{{"ms", warning.ms}, {"title", warning.title}, {"text", warning.text}});
     document["warnings"] = warnings;
     document["complaints"] = report.complaints;
     // Texts of the plug-in that are not UTF-8 are written with replacement characters.

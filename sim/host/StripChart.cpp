@@ -66,9 +66,8 @@ void DrawTimeAxis(HDC dc, const RECT& area, const StripChart& chart, size_t coun
     HGDIOBJ old = SelectObject(dc, pen);
     for (double t = std::ceil(chart.startSeconds / step) * step; t <= chart.endSeconds + 1e-9;
          t += step) {
-        const int x =
-            first.left +
-            int(std::lround((t - chart.startSeconds) / span * (first.right - first.left - 1)));
+        const int x = first.left + int(std::lround((t - chart.startSeconds) / span *
+                                                   (first.right - first.left - 1)));
         MoveToEx(dc, x, first.top, nullptr);
         LineTo(dc, x, bottom);
         char label[32];
