@@ -16,8 +16,10 @@ namespace standin {
 namespace {
 
 const size_t PAGE = 4096;
-// 256 MB of address space: some 30 000 blocks of a page, committed only while live.
-const size_t ARENA_PAGES = 65536;
+// Up to 256 MB of address space (some 30 000 blocks of a page), committed only while live; less
+// when a 32-bit process has no such hole left.
+const size_t ARENA_MOST_PAGES = 65536, ARENA_LEAST_PAGES = 4096;
+size_t arenaPages = 0;
 // Released blocks stay no-access until this many more have been released after them.
 const size_t QUARANTINE_BLOCKS = 2048;
 
@@ -59,7 +61,7 @@ size_t FindRun(size_t pages) {
             freeRuns.erase(exact);
             return first;
         }
-        if (nextPage + pages <= ARENA_PAGES) {
+        if (nextPage + pages <= arenaPages) {
             nextPage += pages;
             return nextPage - pages;
         }
@@ -77,7 +79,7 @@ size_t FindRun(size_t pages) {
 }
 
 const Run* RunAt(uintptr_t address) {
-    if (!arena || address < PageAddress(0) || address >= PageAddress(ARENA_PAGES))
+    if (!arena || address < PageAddress(0) || address >= PageAddress(arenaPages))
         return nullptr;
     const size_t page = (address - PageAddress(0)) / PAGE;
     auto found = runs.upper_bound(page);
@@ -109,11 +111,18 @@ bool StartGuardPages() {
     std::lock_guard<std::mutex> lock(guardMutex);
     if (arena)
         return true;
-    arena =
-        static_cast<char*>(VirtualAlloc(nullptr, ARENA_PAGES * PAGE, MEM_RESERVE, PAGE_NOACCESS));
-    if (!arena)
+    for (arenaPages = ARENA_MOST_PAGES; arenaPages >= ARENA_LEAST_PAGES; arenaPages /= 2) {
+        arena = static_cast<char*>(
+            VirtualAlloc(nullptr, arenaPages * PAGE, MEM_RESERVE, PAGE_NOACCESS));
+        if (arena)
+            break;
+    }
+    if (!arena) {
+        std::fprintf(stderr, "stand-in host: no room for guard-page memory (error %lu)\n",
+                     GetLastError());
         return false;
-    if (!FitsIn32Bits(arena, ARENA_PAGES * PAGE))
+    }
+    if (!FitsIn32Bits(arena, arenaPages * PAGE))
         FailAddressAbove4GB(arena, "stand-in host guard-page memory");
     handler = AddVectoredExceptionHandler(1, NameTheBlock);
     return true;
@@ -174,7 +183,7 @@ std::string GuardFaultText(const void* address) {
     const uintptr_t at = reinterpret_cast<uintptr_t>(address);
     const Run* run = RunAt(at);
     if (!run)
-        return arena && at >= PageAddress(0) && at < PageAddress(ARENA_PAGES)
+        return arena && at >= PageAddress(0) && at < PageAddress(arenaPages)
                    ? "in guard-page memory no block has used lately"
                    : "";
     char text[400];
