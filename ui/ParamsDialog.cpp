@@ -176,7 +176,12 @@ INT_PTR OnInitDialog(const ParamsVariant& variant, HWND dialog, ModuleRecord* mo
         return TRUE;
     }
     std::memcpy(workingParams, ParamsBlockOf(module), variant.blockSize);
+    // A count beyond the channels the host's record has room for comes only from a damaged
+    // record: edited from there, the less button would address controls past the hidden channel
+    // buttons and OK would ask the host for that many channels.
     editedChannelCount = ModuleChannelCount(variant, module);
+    if (editedChannelCount > MODULE_RECORD_CHANNELS)
+        editedChannelCount = MODULE_RECORD_CHANNELS;
     selectedChannel = 0;
     maxChannels = CHANNEL_BUTTONS_DRIVEN;
     ApplyControlStates(dialog);

@@ -207,6 +207,15 @@ FaultSetup ParseFaultKind(const Tokens& tokens) {
             fault.nth = ParseNumber(value, 0xFFFFFFFFu, "call number");
             if (fault.nth == 0)
                 Fail("bad call number '0' (counted from 1)");
+        } else if (key == "every") {
+            fault.mode = FaultMode::Every;
+            fault.every = ParseNumber(value, 0xFFFFFFFFu, "call number");
+            if (fault.every == 0)
+                Fail("bad call number '0' (counted from 1)");
+        } else if (key == "burst") {
+            fault.burst = ParseNumber(value, 0xFFFFFFFFu, "burst length");
+            if (fault.burst == 0)
+                Fail("bad burst length '0'");
         } else if (key == "probability") {
             fault.mode = FaultMode::Probability;
             fault.probability = ParseProbability(value);
@@ -220,7 +229,8 @@ FaultSetup ParseFaultKind(const Tokens& tokens) {
     return fault;
 }
 
-// fault <slot> <port|*> in|out|both none|always|nth=<n>|probability=<p> [seed=<n>] [code=<n>]
+// fault <slot> <port|*> in|out|both none|always|nth=<n>|every=<n>|probability=<p> [burst=<k>]
+//       [seed=<n>] [code=<n>]
 void ParseFault(const Tokens& tokens, Setup& setup) {
     NeedTokens(tokens, 5, "fault <slot> <port|*> in|out|both <kind> [seed=<n>] [code=<n>]");
     const int slot = ParseSlot(tokens[1]);

@@ -71,7 +71,9 @@ bool FaultStrikes(const FaultSetup& fault, PortState& port, int direction) {
     case FaultMode::Always:
         return true;
     case FaultMode::Nth:
-        return call == fault.nth;
+        return call >= fault.nth && call - fault.nth < fault.burst;
+    case FaultMode::Every:
+        return call >= fault.every && (call - fault.every) % fault.every < fault.burst;
     case FaultMode::Probability:
         return NextRandom(port.random[direction]) < fault.probability;
     default:

@@ -22,11 +22,13 @@ struct InputSetup {
     int wireSlot = 0, wirePort = 0; // wire: the output port read back
 };
 
-enum class FaultMode { None, Always, Nth, Probability };
+enum class FaultMode { None, Always, Nth, Every, Probability };
 
 struct FaultSetup {
     FaultMode mode = FaultMode::None;
     uint32_t nth = 0;         // Nth: the call that fails, counted from 1
+    uint32_t every = 0;       // Every: calls every, 2 every, ... fail
+    uint32_t burst = 1;       // Nth, Every: so many calls in a row fail from each of those
     double probability = 0.0; // Probability: chance of each call to fail
     uint64_t seed = 1;        // Probability: start of the pseudo-random sequence
     int32_t code = LUMO_SIM_ERR_INJECTED;

@@ -132,8 +132,10 @@ void DeletePictures(Addr32* array, int count) {
 } // namespace
 
 bool StartBitmaps() {
-    channelArray = static_cast<Addr32*>(HostAlloc(CHANNEL_PICTURE_COUNT * sizeof(Addr32)));
-    lessMoreArray = static_cast<Addr32*>(HostAlloc(LESS_MORE_PICTURE_COUNT * sizeof(Addr32)));
+    channelArray =
+        static_cast<Addr32*>(HostAlloc(CHANNEL_PICTURE_COUNT * sizeof(Addr32), "hBitChannel"));
+    lessMoreArray =
+        static_cast<Addr32*>(HostAlloc(LESS_MORE_PICTURE_COUNT * sizeof(Addr32), "hBitLessMore"));
     if (!channelArray || !lessMoreArray)
         return false;
     HDC screen = GetDC(nullptr);

@@ -50,12 +50,23 @@ void Tell(BlockEvent event, ModuleRecord* module, uint32_t channel, const float*
 }
 bool fastBlocks = false; // SetFastBlocks
 
-// A block in host memory: the host's header carries "PB" and the room in samples.
-DataBlock* MakeBlock(uint32_t capacity) {
+// What a fault report calls a data block: "the input block 2 of module 'Lumo-P31 IN'".
+std::string BlockName(const char* kind, const ModuleRecord* module, uint32_t channel) {
+    return std::string("the ") + kind + " block " + std::to_string(channel) + " of module '" +
+           std::string(module->moduleName, strnlen(module->moduleName, sizeof module->moduleName)) +
+           "'";
+}
+
+// A block in host memory: the host's header carries "PB" and the room in samples; the samples
+// are the plug-in's or the sender's to write.
+DataBlock* MakeBlock(uint32_t capacity, const std::string& what) {
     const uint32_t room = std::max<uint32_t>(capacity, 1);
-    auto* block = static_cast<DataBlock*>(HostAlloc(uint32_t(DataBlockSize(room))));
+    auto* block = static_cast<DataBlock*>(HostAllocUnset(uint32_t(DataBlockSize(room)), what));
     if (!block)
         return nullptr;
+    block->startTime = 0;
+    block->sampleDistance = 0;
+    block->sampleCount = 0;
     block->hostHeader[0] = 'P';
     block->hostHeader[1] = 'B';
     std::memcpy(block->hostHeader + 2, &room, sizeof room);
@@ -69,7 +80,7 @@ double SampleDistance() {
 // Called with blocksMutex held.
 void QueueBlock(ModuleRecord* module, uint32_t channel, double startTime, double distance,
                 const float* samples, uint32_t count) {
-    DataBlock* block = MakeBlock(count);
+    DataBlock* block = MakeBlock(count, BlockName("input", module, channel));
     if (!block)
         return;
     block->startTime = startTime;
@@ -246,15 +257,29 @@ DataBlock* PEMO_HOSTCALL GetCurrentOutputBlock(OutputChannelRecord* channel) {
     OutputSlot& slot = outputSlots[channel];
     slot.module = module;
     slot.channel = index;
-    if (slot.handedOut)
-        return slot.block; // still the current block until it is released
     const uint32_t wanted = std::max<uint32_t>(BlockSize(), 1);
+    // Still the current block until it is released; it always has room for the block size in
+    // force, which may have grown since it was handed out (a module that started afresh fills
+    // it again with the new size).
+    if (slot.handedOut && slot.capacity >= wanted)
+        return slot.block;
+    if (slot.handedOut) {
+        DataBlock* grown = MakeBlock(wanted, BlockName("output", module, index));
+        if (!grown)
+            return nullptr;
+        std::memcpy(grown, slot.block, DataBlockSize(slot.capacity));
+        HostFree(slot.block);
+        slot.block = grown;
+        slot.capacity = wanted;
+        std::memcpy(grown->hostHeader + 2, &wanted, sizeof wanted);
+        return grown;
+    }
     if (slot.block && slot.capacity < wanted) {
         HostFree(slot.block);
         slot.block = nullptr;
     }
     if (!slot.block) {
-        slot.block = MakeBlock(wanted);
+        slot.block = MakeBlock(wanted, BlockName("output", module, index));
         slot.capacity = slot.block ? wanted : 0;
     }
     if (!slot.block)

@@ -13,7 +13,7 @@ namespace standin {
 
 // ---- Start and stop of the parts (HostStart calls them in this order, HostStop reverses) ----
 
-bool StartMemory(); // HostMemory.cpp
+bool StartMemory(bool guardPages); // HostMemory.cpp
 void StopMemory();
 bool StartMainWindow(); // HostWindow.cpp
 void StopMainWindow();
@@ -100,5 +100,16 @@ void Echo(const std::string& text);
 
 // HostMemory.cpp: whether an address (with its size) fits in a 32-bit field.
 bool FitsIn32Bits(const void* address, size_t size = 0);
+// HostMemory.cpp: a block whose bytes the plug-in should not take for zero (data blocks): in
+// guard-page mode it starts filled with GUARD_PATTERN. `what` names it in fault reports.
+void* HostAllocUnset(uint32_t size, const std::string& what);
+enum : uint8_t { GUARD_PATTERN = 0xCD };
+
+// GuardPages.cpp: blocks ending against a no-access page (HostMemory.cpp uses them in
+// guard-page mode). GuardTake answers null when the reservation is used up.
+bool StartGuardPages();
+void StopGuardPages();
+void* GuardTake(size_t size, const std::string& what);
+void GuardGive(void* block); // its pages become no-access and stay so for a while
 
 } // namespace standin

@@ -4,28 +4,35 @@
 #include "sim/host/HostInternal.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 
 namespace standin {
 
 namespace {
 
-// Where blocks come from. The private heap is the plain source; a guard-page source can take
-// its place without touching the bookkeeping.
-struct BlockSource {
-    void* (*take)(size_t size);
-    void (*give)(void* block);
-};
-
+// Where blocks come from: the private heap, or guard-page memory (GuardPages.cpp), where every
+// block ends against a no-access page and a released one stays no-access for a while.
 HANDLE heap = nullptr;
+bool guarded = false;
 
-void* TakeFromHeap(size_t size) {
-    return HeapAlloc(heap, HEAP_ZERO_MEMORY, size ? size : 1);
+// A block of the host's or the plug-in's; `pattern` fills it with GUARD_PATTERN in guard-page
+// mode (zero otherwise), so that what nobody wrote does not pass for zero.
+void* TakeFromSource(size_t size, const std::string& what, bool pattern) {
+    if (!guarded)
+        return HeapAlloc(heap, HEAP_ZERO_MEMORY, size ? size : 1);
+    void* block = GuardTake(size, what);
+    if (block)
+        std::memset(block, pattern ? GUARD_PATTERN : 0, size);
+    return block;
 }
-void GiveToHeap(void* block) {
-    HeapFree(heap, 0, block);
+void GiveToSource(void* block) {
+    if (guarded)
+        GuardGive(block);
+    else
+        HeapFree(heap, 0, block);
 }
-const BlockSource heapSource = {TakeFromHeap, GiveToHeap};
 
 struct LiveBlock {
     size_t size;
@@ -36,7 +43,6 @@ struct LiveBlock {
 
 std::mutex memoryMutex;
 std::map<void*, LiveBlock> liveBlocks;
-const BlockSource* source = &heapSource;
 bool failNext = false;
 size_t pluginAllocationCalls = 0;
 
@@ -46,11 +52,13 @@ std::string Where(const char* file, int32_t line) {
 
 // Takes a block and files it; a block above 4 GB ends the program, as a record could not hold
 // it.
-void* TakeBlock(size_t size, bool fromPlugin, const char* file, int32_t line) {
+void* TakeBlock(size_t size, bool fromPlugin, const std::string& what, bool pattern,
+                const char* file, int32_t line) {
     std::lock_guard<std::mutex> lock(memoryMutex);
     if (!heap)
         return nullptr;
-    void* block = source->take(size);
+    void* block = TakeFromSource(
+        size, fromPlugin ? "the NewMemAlloc block of " + Where(file, line) : what, pattern);
     if (!block)
         return nullptr;
     if (!FitsIn32Bits(block, size))
@@ -66,9 +74,15 @@ bool FitsIn32Bits(const void* address, size_t size) {
     return start + size <= 0x100000000ull;
 }
 
-bool StartMemory() {
+bool StartMemory(bool guardPages) {
+    const char* setting = std::getenv("PEMO_HOST_GUARD_PAGES");
+    guarded = guardPages || (setting && std::strcmp(setting, "1") == 0);
     heap = HeapCreate(0, 0, 0);
-    return heap != nullptr;
+    return heap != nullptr && (!guarded || StartGuardPages());
+}
+
+bool GuardPagesOn() {
+    return guarded;
 }
 
 void StopMemory() {
@@ -77,14 +91,20 @@ void StopMemory() {
     if (heap)
         HeapDestroy(heap);
     heap = nullptr;
+    StopGuardPages();
+    guarded = false;
     failNext = false;
     pluginAllocationCalls = 0;
 }
 
 void ClearMemoryRecords() {}
 
-void* HostAlloc(uint32_t size) {
-    return TakeBlock(size, false, nullptr, 0);
+void* HostAlloc(uint32_t size, const char* what) {
+    return TakeBlock(size, false, what ? what : "a host block", false, nullptr, 0);
+}
+
+void* HostAllocUnset(uint32_t size, const std::string& what) {
+    return TakeBlock(size, false, what, true, nullptr, 0);
 }
 
 void HostFree(void* block) {
@@ -97,7 +117,7 @@ void HostFree(void* block) {
         return;
     }
     liveBlocks.erase(found);
-    source->give(block);
+    GiveToSource(block);
 }
 
 size_t LiveAllocations() {
@@ -134,7 +154,7 @@ void* PEMO_HOSTCALL NewMemAlloc(uint32_t size, const char* file, int32_t line) {
             return nullptr;
         }
     }
-    return TakeBlock(size, true, file, line);
+    return TakeBlock(size, true, std::string(), true, file, line);
 }
 
 int32_t PEMO_HOSTCALL NewDoMemFree(void* block, const char* file, int32_t line) {
@@ -145,7 +165,7 @@ int32_t PEMO_HOSTCALL NewDoMemFree(void* block, const char* file, int32_t line) 
         auto found = liveBlocks.find(block);
         if (found != liveBlocks.end() && found->second.fromPlugin) {
             liveBlocks.erase(found);
-            source->give(block);
+            GiveToSource(block);
             return 1;
         }
     }

@@ -95,8 +95,8 @@ HWND MakeModuleWindow(ModuleRecord* record, POINT position) {
     HWND parent = MainWindow();
     const DWORD style = parent ? WS_CHILD | WS_VISIBLE | WS_BORDER : WS_POPUP | WS_BORDER;
     HWND window =
-        CreateWindowExA(0, moduleWindowClass, record->moduleName, style, position.x, position.y,
-                        90, 72, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+        CreateWindowExA(0, moduleWindowClass, record->moduleName, style, position.x, position.y, 90,
+                        72, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (window)
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
     return window;
@@ -133,14 +133,16 @@ POINT GridPosition(size_t index) {
 ModuleRecord* NewModule(const RegisteredClass& moduleClass, uint32_t inputs, uint32_t outputs) {
     HostModule module = {};
     module.className = moduleClass.className;
-    module.record = static_cast<ModuleRecord*>(HostAlloc(sizeof(ModuleRecord)));
+    module.record = static_cast<ModuleRecord*>(HostAlloc(sizeof(ModuleRecord), "a module record"));
     if (moduleClass.record.paramsSize)
-        module.params = HostAlloc(moduleClass.record.paramsSize);
+        module.params = HostAlloc(moduleClass.record.paramsSize, "a module's parameter block");
     if (moduleClass.record.extraSize)
-        module.extra = HostAlloc(moduleClass.record.extraSize);
-    module.states = static_cast<ChannelState*>(HostAlloc(CHANNEL_STATES * sizeof(ChannelState)));
+        module.extra = HostAlloc(moduleClass.record.extraSize, "a module's extra block");
+    module.states = static_cast<ChannelState*>(
+        HostAlloc(CHANNEL_STATES * sizeof(ChannelState), "a module's 8 channel states"));
     module.channels = static_cast<OutputChannelRecord*>(
-        HostAlloc(OUTPUT_CHANNEL_RECORDS * sizeof(OutputChannelRecord)));
+        HostAlloc(OUTPUT_CHANNEL_RECORDS * sizeof(OutputChannelRecord),
+                  "a module's 16 output channel records"));
     if (!module.record || (moduleClass.record.paramsSize && !module.params) ||
         (moduleClass.record.extraSize && !module.extra) || !module.states || !module.channels) {
         FreeModuleMemory(module);

@@ -85,7 +85,7 @@ bool Omitted(const char* name) {
 } // namespace
 
 bool StartNameTable() {
-    slots = static_cast<uint8_t*>(HostAlloc(HOST_VARIABLE_COUNT * SLOT_SIZE));
+    slots = static_cast<uint8_t*>(HostAlloc(HOST_VARIABLE_COUNT * SLOT_SIZE, "the host variables"));
     if (!slots)
         return false;
     FillSlots();

@@ -27,8 +27,8 @@ bool HostStart(const HostOptions& startOptions) {
     faults = HostFaults();
     started = true;
     // Memory first: the name table, bitmaps arrays and modules live in it.
-    if (StartMemory() && StartMainWindow() && StartBitmaps() && StartNameTable() &&
-        StartHelpWindow())
+    if (StartMemory(options.guardPages) && StartMainWindow() && StartBitmaps() &&
+        StartNameTable() && StartHelpWindow())
         return true;
     HostStop();
     return false;

@@ -22,6 +22,12 @@ namespace standin {
 struct HostOptions {
     bool interactive = false; // warnings are shown in message boxes, not only kept
     bool echo = false;        // warnings and unprovided calls also go to the console
+    // Guard-page memory: every block the host hands out ends against a no-access page, starts
+    // filled with a pattern where its contents are the plug-in's to write, and stays no-access
+    // for a while after its release, so that an access past a block or after its release faults
+    // at once and the fault names the block. Also on when the environment sets
+    // PEMO_HOST_GUARD_PAGES=1 (every test run does).
+    bool guardPages = false;
 };
 
 // Creates the main window (with its menu bar), the control bitmaps and the host memory. A host
@@ -154,8 +160,13 @@ int32_t RunProcess(ModuleRecord* module); // calls the class's process function 
 
 // ---- Host memory and texts --------------------------------------------------------------------
 
-void* HostAlloc(uint32_t size); // zero-filled, below 4 GB
+// Zero-filled, below 4 GB; `what` names the block when an access past it faults.
+void* HostAlloc(uint32_t size, const char* what = nullptr);
 void HostFree(void* block);
+bool GuardPagesOn(); // the host runs with guard-page memory
+// In guard-page mode, what a faulting address belongs to ("3 bytes past the end of ..."), or
+// empty when it is none of the host's blocks. Access violations are reported on stderr so.
+std::string GuardFaultText(const void* address);
 
 // Code page 932 text (what the plug-in hands over) as UTF-8, and back.
 std::string Cp932ToUtf8(const std::string& text);

@@ -52,6 +52,8 @@ TEST_F(SimulatedDriverTest, BadTextIsRefusedWithItsLineAndChangesNothing) {
                                "input 3 0 constant 256\n",
                                "fault 3 0 sideways always\n",
                                "fault 3 0 in nth=0\n",
+                               "fault 3 0 in every=0\n",
+                               "fault 3 0 in every=4 burst=0\n",
                                "input 3 0 square period=0\n",
                                "fast maybe\n",
                                "frobnicate\n"};
@@ -85,6 +87,30 @@ TEST_F(SimulatedDriverTest, NthCallFaultStrikesOnce) {
     EXPECT_EQ(Reads(5, 2, 5), (std::vector<int>{0, 0, -1, 0, 0}));
     EXPECT_EQ(DriverGetLastError(5), 77);
     EXPECT_EQ(Reads(5, 1, 4), (std::vector<int>{0, 0, 0, 0})) << "other ports unaffected";
+}
+
+// Repeated and spaced failures: which of 12 calls fail ('x').
+TEST_F(SimulatedDriverTest, EveryAndBurstFaultsStrikeWhereTheySay) {
+    const struct {
+        const char* kind;
+        const char* pattern;
+    } cases[] = {
+        {"nth=3 burst=4", "..xxxx......"},
+        {"every=4", "...x...x...x"},
+        {"every=5 burst=2", "....xx...xx."},
+        {"every=2 burst=2", ".xxxxxxxxxxx"},
+    };
+    for (const auto& c : cases) {
+        Start((std::string("board 1\nfault 1 0 out ") + c.kind + " code=9\n").c_str());
+        std::string pattern;
+        for (int i = 0; i < 12; ++i) {
+            uint8_t byte = static_cast<uint8_t>(i);
+            pattern += AccessPort(1, 0, PORT_WRITE, &byte) ? '.' : 'x';
+        }
+        EXPECT_EQ(pattern, c.pattern) << c.kind;
+        EXPECT_EQ(DriverGetLastError(1), 9) << c.kind;
+        CloseBoards();
+    }
 }
 
 TEST_F(SimulatedDriverTest, ProbabilityFaultIsReproducible) {

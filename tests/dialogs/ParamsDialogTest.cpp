@@ -398,6 +398,8 @@ TEST_P(ParamsDialog, StrayCommandsAndOversizedCountsStayInTheBlock) {
          "12233333/14", NamesWith({}), 3},
         {"1032 with 12 channels", 12, {Press(7), Send(CTLM_COPYNAMETOALL)}, "22222221/13",
          {"ch7", "ch7", "ch7", "ch7", "ch7", "ch7", "ch7", "ch7"}, 12},
+        // Beyond the host record's 16 channels the count is edited from 16.
+        {"a damaged count of 0xFFFFFFFF", 0xFFFFFFFF, {Less()}, "12222222/13", NamesWith({}), 15},
         // clang-format on
     };
     for (const Case& c : cases) {

@@ -1,0 +1,247 @@
+// Damaged and foreign flow charts: modules restored from blocks no dialog could have left (slot
+// and port out of range, a stale buffer address, channel counts from 0 to 0xFFFFFFFF, names
+// without NUL, random bytes) are restored, started, run, shown in their dialog and deleted
+// without a crash, a hang or a write outside their blocks, and refuse where the plug-in
+// refuses; damaged files are refused with their message, by the library and by pemo_host.
+#include "tests/reliability/ReliabilitySupport.h"
+
+#include "res/ResourceIds.h"
+#include "sim/host/ExperimentRun.h"
+#include "sim/host/FlowChartFile.h"
+#include "sim/host/ModalDriver.h"
+#include "sim/host/PluginBlocks.h"
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+namespace reliability {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+template <typename Field> void Put(Bytes& block, size_t offset, Field value) {
+    std::memcpy(block.data() + offset, &value, sizeof value);
+}
+
+struct BlockDamage {
+    const char* what;
+    std::function<void(standin::WorksheetModule&)> apply;
+};
+
+std::vector<BlockDamage> BlockDamages() {
+    std::vector<BlockDamage> damages;
+    for (uint16_t slot : {16, 0x8000, 0xFFFF})
+        damages.push_back({"slot out of range", [slot](standin::WorksheetModule& m) {
+                               Put(m.params, offsetof(ParamsHead, boardSlot), slot);
+                           }});
+    for (uint16_t port : {4, 0xFFFF})
+        damages.push_back({"port out of range", [port](standin::WorksheetModule& m) {
+                               const size_t at = m.className == OUTPUT_CLASS
+                                                     ? offsetof(OutParams, port)
+                                                     : offsetof(InParams, port);
+                               Put(m.params, at, port);
+                           }});
+    for (uint32_t stale : {0x12345678u, 0xFFFFFFF0u, 0x1000u})
+        damages.push_back({"stale portBytes", [stale](standin::WorksheetModule& m) {
+                               if (m.className == OUTPUT_CLASS)
+                                   Put(m.params, offsetof(OutParams, portBytes), stale);
+                           }});
+    for (uint32_t count : {0u, 8u, 9u, 16u, 17u, 0x10000u, 0x7FFFFFFFu, 0xFFFFFFFFu})
+        damages.push_back({"channel count", [count](standin::WorksheetModule& m) {
+                               m.inputs = m.className == OUTPUT_CLASS ? count : 0;
+                               m.outputs = m.className == INPUT_CLASS ? count : 0;
+                           }});
+    for (int fill : {0x41, 0x81, 0xFF})
+        damages.push_back({"names without NUL", [fill](standin::WorksheetModule& m) {
+                               std::memset(m.params.data(), fill, sizeof ParamsHead::channelNames);
+                           }});
+    return damages;
+}
+
+class DamagedBlocks : public Reliability {
+protected:
+    std::string DriverSetup() const override { return "board 2\nboard 0\nspin 0\n"; }
+
+    // Restores, starts, runs a few rounds, stops, opens the dialog (when `dialog`) and deletes.
+    void Exercise(const standin::WorksheetModule& stored, bool dialog) {
+        const std::string claims = ClaimsPicture();
+        const size_t warningsBefore = standin::Warnings().size();
+        int32_t restored = -1;
+        ModuleRecord* module = standin::RestoreModule(stored, &restored);
+        ASSERT_NE(module, nullptr);
+        if (restored == 0)
+            EXPECT_GT(standin::Warnings().size(), warningsBefore) << "a refusal says why";
+        if (standin::StartExperiment({module})) {
+            Random random(module->inputChannelCount);
+            for (uint32_t round = 0; round < 3; ++round) {
+                for (uint32_t c = 0; c < module->inputChannelCount && c < 17; ++c)
+                    standin::QueueInputBlock(module, c,
+                                             RandomSamples(random, standin::BlockSize()));
+                fakeTicks += 1000;
+                standin::RunProcess(module);
+            }
+            standin::StopExperimentRun({module});
+        }
+        if (dialog) {
+            const modal::Outcome outcome = modal::RunModal(
+                [module] { return INT_PTR(standin::SendModuleMessage(module, 103)); },
+                {[](HWND d) { modal::Click(d, IDOK); }});
+            EXPECT_FALSE(outcome.forcedEnd) << outcome.forcedTitle;
+        }
+        standin::SendModuleMessage(module, MODMSG_DELETE);
+        standin::DeleteModuleRecord(module);
+        EXPECT_EQ(ClaimsPicture(), claims) << "claims as before";
+        EXPECT_EQ(standin::LivePluginAllocations(), 0u);
+        AddFigure("damaged blocks tried", 1);
+    }
+};
+
+TEST_F(DamagedBlocks, EachDamageRunsWithoutHarm) {
+    standin::SetBlockSize(20);
+    for (const char* className : {OUTPUT_CLASS, INPUT_CLASS})
+        for (const BlockDamage& damage : BlockDamages()) {
+            SCOPED_TRACE(std::string(className) + ": " + damage.what);
+            standin::WorksheetModule stored = standin::StoredModule(className, 2, 1, 3, 3);
+            if (std::string(className) == OUTPUT_CLASS)
+                stored.outputs = 0;
+            else
+                stored.inputs = 0;
+            damage.apply(stored);
+            Exercise(stored, std::string(damage.what) == "names without NUL");
+            if (HasFatalFailure())
+                return;
+        }
+}
+
+TEST_F(DamagedBlocks, RandomBytesRunWithoutHarm) {
+    const uint32_t count = Setting("PEMO_DAMAGED_BLOCKS", 40);
+    Random random(11);
+    for (uint32_t i = 0; i < count; ++i) {
+        const char* className = i % 2 ? INPUT_CLASS : OUTPUT_CLASS;
+        SCOPED_TRACE(std::string(className) + " random block " + std::to_string(i));
+        standin::WorksheetModule stored = standin::StoredModule(className, 0, 0, 0, 0);
+        for (uint8_t& byte : stored.params)
+            byte = uint8_t(random.Next());
+        for (uint8_t& byte : stored.extra)
+            byte = uint8_t(random.Next());
+        stored.inputs = random.Chance(50) ? random.Below(18) : random.Next() | 0x80000000u;
+        stored.outputs = random.Chance(50) ? random.Below(18) : random.Next();
+        // Now and then a block that names a real port, so that some runs reach the driver.
+        if (random.Chance(30))
+            standin::StorePort(className, stored.params, uint16_t(random.Below(3)),
+                               uint16_t(random.Below(4)));
+        // The dialog sends the count back through ChangeModuleSize: only counts a host can have.
+        const bool dialog = i % 10 == 0;
+        if (dialog) {
+            stored.inputs %= 17;
+            stored.outputs %= 17;
+        }
+        Exercise(stored, dialog);
+        if (HasFatalFailure())
+            return;
+    }
+}
+
+// ---- Files --------------------------------------------------------------------------------
+
+std::string Example() {
+    std::ifstream file(testsupport::InSourceTree("examples\\loopback.json"), std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    if (at == std::string::npos)
+        return "";
+    return text.replace(at, from.size(), to);
+}
+
+struct FileDamage {
+    const char* from; // in the example (all of the file when null)
+    const char* to;
+    const char* message; // part of the refusal
+};
+
+const FileDamage fileDamages[] = {
+    {"\"inputs\": 0,", "\"inputs\": 17,", "/inputs"},
+    {"\"inputs\": 0,", "\"inputs\": 4294967295,", "/inputs"},
+    {"\"outputs\": 0,", "\"outputs\": -1,", "/outputs"},
+    {"\"msPerSample\": 1.0", "\"msPerSample\": -1", "/timeBase/msPerSample"},
+    {"\"msPerSample\": 1.0", "\"msPerSample\": 0", "/timeBase/msPerSample"},
+    {"\"msPerSample\": 1.0", "\"msPerSample\": 1e300", "/timeBase/msPerSample"},
+    {"\"blockSize\": 100", "\"blockSize\": 0", "/timeBase/blockSize"},
+    {"\"blockSize\": 100", "\"blockSize\": 65536", "/timeBase/blockSize"},
+    {nullptr, "", "line 1"},
+    {nullptr, "\x89PNG\r\n\x1a\n\x00\x00", "line 1"},
+    {nullptr, "{\"format\": \"pemo-flowchart\", \"version\": 1}", "is missing"},
+    {nullptr, "[1, 2, 3]", "expected an object"},
+};
+
+std::string RunProgram(const std::string& arguments, DWORD* exitCode) {
+    const std::string outputPath = testsupport::BesideProgram("pemo-damaged-output.txt");
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION process = {};
+    std::string command = "\"" + testsupport::BesideProgram("pemo_host.exe") + "\" " + arguments;
+    *exitCode = 999;
+    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                       testsupport::ProgramDirectory().c_str(), &startup, &process)) {
+        if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, exitCode);
+        else
+            TerminateProcess(process.hProcess, 998);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(output);
+    std::ifstream file(outputPath, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    DeleteFileA(outputPath.c_str());
+    return text.str();
+}
+
+// The library refuses every file with its message and keeps what was open; the host program
+// refuses it as well, with the same message, without running anything.
+TEST_F(DamagedBlocks, DamagedFilesAreRefusedWithTheirMessage) {
+    const std::string example = Example();
+    ASSERT_FALSE(example.empty());
+    const bool everyFileByProgram = Setting("PEMO_PROGRAM_FILES", 1) != 0;
+    for (size_t i = 0; i < sizeof fileDamages / sizeof *fileDamages; ++i) {
+        const FileDamage& damage = fileDamages[i];
+        const std::string text = damage.from ? Replaced(example, damage.from, damage.to)
+                                             : std::string(damage.to, std::strlen(damage.to) + 2);
+        SCOPED_TRACE(damage.from ? damage.to : "a whole foreign file");
+        ASSERT_FALSE(text.empty());
+        const std::string path = testsupport::BesideProgram("pemo-damaged.json");
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+        standin::WorksheetError error;
+        EXPECT_FALSE(standin::OpenFlowChart(path, &error));
+        const std::string message = error.Text();
+        EXPECT_NE(message.find(damage.message), std::string::npos) << message;
+        EXPECT_TRUE(standin::Modules().empty());
+        if (everyFileByProgram || i == 0) {
+            DWORD exitCode = 0;
+            const std::string output = RunProgram("run pemo-damaged.json --seconds 1", &exitCode);
+            EXPECT_EQ(exitCode, 1u) << output;
+            EXPECT_NE(output.find(damage.message), std::string::npos) << output;
+            EXPECT_EQ(output.find("Experiment:"), std::string::npos) << output;
+        }
+        DeleteFileA(path.c_str());
+        AddFigure("damaged files tried", 1);
+    }
+}
+
+} // namespace
+} // namespace reliability

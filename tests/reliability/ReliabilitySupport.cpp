@@ -1,0 +1,115 @@
+#include "tests/reliability/ReliabilitySupport.h"
+
+#include "device/BoardTable.h"
+#include "modules/Lumo31a_IN/TickSource.h"
+#include "tests/common/MessageSequence.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+
+namespace reliability {
+
+const char* const OUTPUT_CLASS = OUTPUT_CLASS_NAME;
+const char* const INPUT_CLASS = INPUT_CLASS_NAME;
+
+uint32_t fakeTicks;
+
+namespace {
+
+std::mutex figuresMutex;
+std::map<std::string, uint64_t> figures;
+
+DWORD WINAPI FakeTickCount() {
+    return fakeTicks;
+}
+
+// Prints the figures after the last test and writes them where PEMO_RELIABILITY_FIGURES says.
+class FiguresReport : public ::testing::Environment {
+public:
+    void TearDown() override {
+        std::lock_guard<std::mutex> lock(figuresMutex);
+        const char* path = std::getenv("PEMO_RELIABILITY_FIGURES");
+        FILE* file = path && *path ? std::fopen(path, "w") : nullptr;
+        for (const auto& figure : figures) {
+            std::printf("figure: %s = %llu\n", figure.first.c_str(),
+                        static_cast<unsigned long long>(figure.second));
+            if (file)
+                std::fprintf(file, "%s\t%llu\n", figure.first.c_str(),
+                             static_cast<unsigned long long>(figure.second));
+        }
+        if (file)
+            std::fclose(file);
+    }
+};
+
+const bool reportRegistered = (::testing::AddGlobalTestEnvironment(new FiguresReport), true);
+
+} // namespace
+
+uint32_t Setting(const char* name, uint32_t fallback) {
+    const char* text = std::getenv(name);
+    return text && *text ? static_cast<uint32_t>(std::strtoul(text, nullptr, 10)) : fallback;
+}
+
+void AddFigure(const std::string& name, uint64_t count) {
+    std::lock_guard<std::mutex> lock(figuresMutex);
+    figures[name] += count;
+}
+
+void Reliability::SetUp() {
+    PluginOnBoards::SetUp();
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(standin::GuardPagesOn()) << "the tests run with PEMO_HOST_GUARD_PAGES=1";
+    ASSERT_NE(standin::FindClass(OUTPUT_CLASS), nullptr);
+    ASSERT_NE(standin::FindClass(INPUT_CLASS), nullptr);
+    fakeTicks = 1000;
+    ReadTickCount = FakeTickCount;
+    testsupport::SimulatedDriver().ClearLog();
+    standin::ClearRecords();
+}
+
+void Reliability::TearDown() {
+    ReadTickCount = GetTickCount;
+    for (const std::string& complaint : standin::Complaints())
+        ADD_FAILURE() << "host complaint: " << complaint;
+    EXPECT_EQ(standin::LivePluginAllocations(), 0u) << "blocks the plug-in did not give back";
+    EXPECT_EQ(testsupport::SimulatedDriver().OverlapCount(), 0);
+    PluginOnHost::TearDown();
+}
+
+uint32_t Random::Next() {
+    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return static_cast<uint32_t>((z ^ (z >> 31)) >> 16);
+}
+
+std::vector<float> RandomSamples(Random& random, uint32_t count) {
+    static const float odd[] = {NAN, INFINITY, -INFINITY, -5.0f, 4.999f, 5.0f, 1e30f};
+    std::vector<float> samples(count);
+    for (float& sample : samples)
+        sample = random.Chance(3) ? odd[random.Below(7)] : random.Chance(50) ? 5.0f : 0.0f;
+    return samples;
+}
+
+std::vector<LumoSimCall> DriverCalls(int entry) {
+    std::vector<LumoSimCall> calls;
+    for (const LumoSimCall& call : msgseq::DriverLog(testsupport::SimulatedDriver()))
+        if (call.entry == entry)
+            calls.push_back(call);
+    return calls;
+}
+
+std::string ClaimsPicture() {
+    std::string picture;
+    for (PortKind kind : {PortKind::Input, PortKind::Output})
+        for (uint16_t slot = 0; slot < 16; ++slot)
+            for (uint16_t port = 0; port < 4; ++port)
+                picture += IsPortFree(kind, slot, port) ? '.' : 'x';
+    return picture;
+}
+
+} // namespace reliability
