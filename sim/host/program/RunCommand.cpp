@@ -91,20 +91,6 @@ bool ReadOptions(const CommandArgs& args, RunOptions* options) {
     return true;
 }
 
-// The simulated driver's configuration: --config, else LUMO31A_SIM_CONFIG as set, else the
-// file beside the flow chart, else the driver's own default.
-bool ChooseDriverConfig(const RunOptions& options) {
-    if (!options.config.empty())
-        return UseDriverConfig(options.config);
-    char set[MAX_PATH];
-    if (GetEnvironmentVariableA("LUMO31A_SIM_CONFIG", set, sizeof set))
-        return true;
-    const std::string beside = standin::DriverConfigBeside(options.flowChart);
-    if (GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES)
-        return UseDriverConfig(beside);
-    return true;
-}
-
 void PrintModules(const standin::Worksheet& sheet, const std::vector<int32_t>& restores) {
     ConsolePrintf("Modules, restored from their stored blocks (message 105):\n");
     for (size_t i = 0; i < sheet.modules.size(); ++i) {
@@ -206,7 +192,7 @@ int RunCommand(const CommandArgs& args) {
         ConsolePrintf("%s\n", Utf8(error.Text()).c_str());
         return 1;
     }
-    if (!ChooseDriverConfig(options) || !StartHostWithPlugin(args))
+    if (!ChooseDriverConfig(options.flowChart, options.config) || !StartHostWithPlugin(args))
         return 1;
     char origin[MAX_PATH] = "";
     GetEnvironmentVariableA("LUMO31A_SIM_CONFIG", origin, sizeof origin);
