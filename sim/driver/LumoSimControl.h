@@ -100,16 +100,16 @@ struct LumoSim {
     LumoSimPortQueryFn OutputWrites; // successful writes to the output port
     // The output port an input port is wired to, as slot * 4 + port; -1 when it is not wired.
     LumoSimPortQueryFn WireSource;
-    LumoSimSetInputFn SetInput;      // the input port reads this constant byte from now on
-    LumoSimSlotFn RemoveBoard;       // the board disappears (1), or 0 if none is configured
-    LumoSimSlotFn InsertBoard;       // the removed board comes back (1)
-    LumoSimSlotFn IsOpen;            // 1 between Lumo31aCreate and Lumo31aClose
-    LumoSimSlotFn BoardState;        // LUMO_SIM_BOARD_NONE, _INSERTED or _REMOVED
+    LumoSimSetInputFn SetInput; // the input port reads this constant byte from now on
+    LumoSimSlotFn RemoveBoard;  // the board disappears (1), or 0 if none is configured
+    LumoSimSlotFn InsertBoard;  // the removed board comes back (1)
+    LumoSimSlotFn IsOpen;       // 1 between Lumo31aCreate and Lumo31aClose
+    LumoSimSlotFn BoardState;   // LUMO_SIM_BOARD_NONE, _INSERTED or _REMOVED
     // The constant byte an input port reads (its switches), or -1 when it counts, toggles
     // or is wired.
     LumoSimPortQueryFn InputSwitches;
-    LumoSimCountFn OverlapCount;     // port calls that began while another was running
-    LumoSimTraceFn Trace;            // starts a trace file for people, or stops it (null)
+    LumoSimCountFn OverlapCount; // port calls that began while another was running
+    LumoSimTraceFn Trace;        // starts a trace file for people, or stops it (null)
 };
 
 // Fills `sim` from `module`, by default the lumo31a.dll loaded in this process. False when

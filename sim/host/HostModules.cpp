@@ -87,13 +87,18 @@ void PaintModule(HWND window) {
 // The drag in progress: where the button went down, in the module's client coordinates.
 struct Drag {
     HWND window = nullptr;
-    POINT grip = {0, 0};
+    POINT grip = {0, 0}; // from the window's corner, in the desk's pixels
     bool moved = false;
 } drag;
 
-void DragTo(HWND window, LPARAM lParam) {
+POINT OnDesk(HWND window, LPARAM lParam) {
     POINT point = {short(LOWORD(lParam)), short(HIWORD(lParam))};
     MapWindowPoints(window, GetParent(window), &point, 1);
+    return point;
+}
+
+void DragTo(HWND window, LPARAM lParam) {
+    const POINT point = OnDesk(window, lParam);
     const int x = std::max<int>(0, point.x - drag.grip.x);
     const int y = std::max<int>(0, point.y - drag.grip.y);
     MoveModule(RecordOf(window), x, y);
@@ -109,7 +114,9 @@ LRESULT CALLBACK ModuleWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         PaintModule(window);
         return 0;
     case WM_LBUTTONDOWN:
-        drag = Drag{window, {short(LOWORD(lParam)), short(HIWORD(lParam))}, false};
+        drag = Drag{window, OnDesk(window, lParam), false};
+        drag.grip.x -= ModulePosition(RecordOf(window)).x;
+        drag.grip.y -= ModulePosition(RecordOf(window)).y;
         SetCapture(window);
         if (GetParent(window))
             PostMessageA(GetParent(window), HOSTMSG_MODULE_PICKED, 0,
@@ -158,9 +165,9 @@ HWND MakeModuleWindow(ModuleRecord* record, POINT position) {
     RegisterModuleWindowClass();
     HWND parent = MainWindow();
     const DWORD style = parent ? WS_CHILD | WS_VISIBLE | WS_BORDER : WS_POPUP | WS_BORDER;
-    HWND window =
-        CreateWindowExA(0, moduleWindowClass, record->moduleName, style, position.x, position.y,
-                        MODULE_WIDTH, MODULE_HEIGHT, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(0, moduleWindowClass, record->moduleName, style, position.x,
+                                  position.y, MODULE_WIDTH, MODULE_HEIGHT, parent, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
     if (window)
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
     return window;

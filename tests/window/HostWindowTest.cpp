@@ -29,7 +29,10 @@ std::string ReadFile(const std::string& path) {
 }
 
 std::string Loopback() {
-    return testsupport::InSourceTree("examples\\loopback.json");
+    char full[MAX_PATH];
+    GetFullPathNameA(testsupport::InSourceTree("examples\\loopback.json").c_str(), MAX_PATH, full,
+                     nullptr);
+    return full;
 }
 
 std::string Temporary(const char* name) {
@@ -54,12 +57,14 @@ std::function<void()> Command(uint32_t command) {
 
 // A key as the keyboard gives it to the program's loop (through its accelerators).
 void PressKey(UINT key, bool control = false) {
-    if (control)
-        keybd_event(VK_CONTROL, 0, 0, 0);
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = control ? 0x80 : 0;
+    SetKeyboardState(keys);
     PostMessageA(standin::MainWindow(), WM_KEYDOWN, key, 1);
     standin::PumpWindowMessages();
-    if (control)
-        keybd_event(VK_CONTROL, 0, KEYEVENTF_KEYUP, 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
 }
 
 void Click(HWND window, POINT point, UINT down = WM_LBUTTONDOWN, UINT up = WM_LBUTTONUP) {
@@ -146,8 +151,10 @@ TEST_F(HostWindow, EachMenuCommandIsOnTheMenuAndDoesItsPart) {
         std::function<bool()> done;
     } cases[] = {
         {standin::HOSTCMD_WINDOW_CHART, [] { return IsWindowVisible(standin::LiveChartWindow()); }},
-        {standin::HOSTCMD_WINDOW_BOARDS, [] { return IsWindowVisible(standin::BoardPanelWindow()); }},
-        {standin::HOSTCMD_WINDOW_WARNINGS, [] { return IsWindowVisible(standin::WarningsWindow()); }},
+        {standin::HOSTCMD_WINDOW_BOARDS,
+         [] { return IsWindowVisible(standin::BoardPanelWindow()); }},
+        {standin::HOSTCMD_WINDOW_WARNINGS,
+         [] { return IsWindowVisible(standin::WarningsWindow()); }},
         {standin::HOSTCMD_EXPERIMENT_START, [] { return standin::CurrentRun().active; }},
         {standin::HOSTCMD_EXPERIMENT_PAUSE, [] { return standin::ExperimentPaused(); }},
         {standin::HOSTCMD_EXPERIMENT_START, [] { return !standin::ExperimentPaused(); }},
@@ -163,10 +170,12 @@ TEST_F(HostWindow, EachMenuCommandIsOnTheMenuAndDoesItsPart) {
         standin::PumpWindowMessages();
         EXPECT_TRUE(c.done()) << c.command;
     }
-    for (uint32_t command : std::vector<uint32_t>{standin::HOSTCMD_FILE_OPEN, standin::HOSTCMD_FILE_SAVE, standin::HOSTCMD_FILE_SAVE_AS,
-          standin::HOSTCMD_FILE_EXIT, standin::HOSTCMD_EDIT_MODULE, standin::HOSTCMD_MODULE_DELETE,
-          standin::HOSTCMD_MODULE_CONNECT, standin::HOSTCMD_EXPERIMENT_TIME_BASE,
-          NewModuleCommand("Lumo-P31 IN"), NewModuleCommand("Lumo-P31 OUT")})
+    for (uint32_t command : std::vector<uint32_t>{
+             standin::HOSTCMD_FILE_OPEN, standin::HOSTCMD_FILE_SAVE, standin::HOSTCMD_FILE_SAVE_AS,
+             standin::HOSTCMD_FILE_EXIT, standin::HOSTCMD_EDIT_MODULE,
+             standin::HOSTCMD_MODULE_DELETE, standin::HOSTCMD_MODULE_CONNECT,
+             standin::HOSTCMD_EXPERIMENT_TIME_BASE, NewModuleCommand("Lumo-P31 IN"),
+             NewModuleCommand("Lumo-P31 OUT")})
         EXPECT_TRUE(MenuHas(standin::MainMenu(), command)) << command;
     // The time base through its dialog.
     Answer(Command(standin::HOSTCMD_EXPERIMENT_TIME_BASE),
@@ -235,7 +244,7 @@ TEST_F(HostWindow, LoopbackFromNothingRunsAndTheChartFollows) {
     EXPECT_GT(standin::CurrentRun().blocks, 2u);
     EXPECT_GE(standin::LiveChartRedraws() - redraws, 5u) << "at least ten redraws a second";
     // The in's channels, then the output port the out drives.
-    ASSERT_EQ(chart.series.size(), in->outputChannelCount + 1);
+    ASSERT_EQ(chart.series.size(), in->outputChannelCount + 1) << chart.series.front().label;
     EXPECT_FALSE(chart.series.front().times.empty());
     EXPECT_EQ(chart.series.back().label, "board 0 output 0");
     EXPECT_TRUE(standin::Complaints().empty());

@@ -131,13 +131,16 @@ bool WriteOutputs(const RunOptions& options, const standin::RunRecorder& recorde
         ok = WriteText(options.report, standin::ReportJson(report), "Report") && ok;
     if (!options.trace.empty())
         ok = Written(standin::WriteTraceCsv(options.trace, recorder, &error), options.trace, error,
-                     "Trace") && ok;
+                     "Trace") &&
+             ok;
     if (!options.plot.empty())
         ok = Written(standin::WritePlot(options.plot, standin::RunChart(recorder, report), &error),
-                     options.plot, error, "Plot") && ok;
+                     options.plot, error, "Plot") &&
+             ok;
     if (!options.save.empty())
         ok = Written(standin::WriteFlowChart(options.save, standin::CurrentWorksheet(), &error),
-                     options.save, error, "Flow chart") && ok;
+                     options.save, error, "Flow chart") &&
+             ok;
     return ok;
 }
 
@@ -158,8 +161,8 @@ int RunFlowChart(const RunOptions& options, const standin::Worksheet& sheet) {
     standin::KeepReleasedBlocks(false); // the recorder keeps what the report needs
     standin::RunRecorder recorder(!options.trace.empty() || !options.plot.empty());
     std::string refusal;
-    ConsolePrintf("\nExperiment: %.1f s, %g ms per sample, blocks of %u samples\n",
-                  options.seconds, settings.msPerSample, settings.blockSize);
+    ConsolePrintf("\nExperiment: %.1f s, %g ms per sample, blocks of %u samples\n", options.seconds,
+                  settings.msPerSample, settings.blockSize);
     if (!standin::StartRun(settings, recorder.Hooks(), &refusal)) {
         ConsolePrintf("The run did not start: %s.\n", refusal.c_str());
         return 1;
@@ -197,7 +200,8 @@ int RunCommand(const CommandArgs& args) {
     char origin[MAX_PATH] = "";
     GetEnvironmentVariableA("LUMO31A_SIM_CONFIG", origin, sizeof origin);
     ConsolePrintf("Flow chart: %s\nSimulated driver configuration: %s\n",
-                  Utf8(options.flowChart).c_str(), origin[0] ? Utf8(origin).c_str() : "its default");
+                  Utf8(options.flowChart).c_str(),
+                  origin[0] ? Utf8(origin).c_str() : "its default");
     int result = 1;
     if (standin::CallSetup()) {
         result = RunFlowChart(options, sheet);

@@ -13,8 +13,8 @@ enum : int {
     SLOTS = 16,
     PORTS = 4,
     BITS = 8,
-    CELL = 16,         // a lamp or switch, with its gap
-    LABEL_WIDTH = 84,  // "出力 0" left of a row
+    CELL = 16,        // a lamp or switch, with its gap
+    LABEL_WIDTH = 84, // "出力 0" left of a row
     HEADER_HEIGHT = 22,
     BOARD_HEIGHT = HEADER_HEIGHT + 2 * PORTS * CELL + 8,
     BOARD_WIDTH = LABEL_WIDTH + BITS * CELL + 12,
@@ -53,8 +53,8 @@ RECT CellRect(POINT origin, int row, int bit) {
 }
 
 RECT ButtonRect(POINT origin) {
-    return RECT{origin.x + BOARD_WIDTH - BUTTON_WIDTH - 4, origin.y + 2,
-                origin.x + BOARD_WIDTH - 4, origin.y + HEADER_HEIGHT - 2};
+    return RECT{origin.x + BOARD_WIDTH - BUTTON_WIDTH - 4, origin.y + 2, origin.x + BOARD_WIDTH - 4,
+                origin.y + HEADER_HEIGHT - 2};
 }
 
 POINT Centre(const RECT& box) {
@@ -86,8 +86,10 @@ void PaintBoard(HDC dc, LumoSim& sim, int slot, POINT origin) {
             RECT cell = CellRect(origin, row, bit);
             const bool on = byte >= 0 && (byte >> bit) & 1;
             if (output) {
-                Fill(dc, cell, !inserted ? RGB(128, 128, 128)
-                                         : on ? RGB(255, 40, 40) : RGB(90, 0, 0));
+                Fill(dc, cell,
+                     !inserted ? RGB(128, 128, 128)
+                     : on      ? RGB(255, 40, 40)
+                               : RGB(90, 0, 0));
             } else {
                 // A switch: sunken when on; hatched grey while the port counts or is wired.
                 DrawFrameControl(dc, &cell, DFC_BUTTON,

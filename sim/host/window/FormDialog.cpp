@@ -83,8 +83,8 @@ std::vector<WORD> MakeTemplate(const std::string& caption, const std::vector<For
                       FIELD_WIDTH, 120, id, ATOM_COMBO, L"");
     }
     const short buttons = short(height - 20);
-    form.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, short(LABEL_WIDTH + FIELD_WIDTH - 90), buttons, 50,
-              14, IDOK, ATOM_BUTTON, L"OK");
+    form.Item(BS_DEFPUSHBUTTON | WS_TABSTOP, short(LABEL_WIDTH + FIELD_WIDTH - 90), buttons, 50, 14,
+              IDOK, ATOM_BUTTON, L"OK");
     form.Item(BS_PUSHBUTTON | WS_TABSTOP, short(LABEL_WIDTH + FIELD_WIDTH - 34), buttons, 50, 14,
               IDCANCEL, ATOM_BUTTON, L"キャンセル");
     return form.words;

@@ -227,9 +227,11 @@ void TimeBaseCommand() {
         return;
     char* end = nullptr;
     const double perSample = std::strtod(fields[0].text.c_str(), &end);
-    const bool msOk = end != fields[0].text.c_str() && !*end && perSample >= 0.001 && perSample <= 1e6;
+    const bool msOk =
+        end != fields[0].text.c_str() && !*end && perSample >= 0.001 && perSample <= 1e6;
     const unsigned long block = std::strtoul(fields[1].text.c_str(), &end, 10);
-    const bool blockOk = end != fields[1].text.c_str() && !*end && block >= 1 && block <= MAX_BLOCK_SIZE;
+    const bool blockOk =
+        end != fields[1].text.c_str() && !*end && block >= 1 && block <= MAX_BLOCK_SIZE;
     if (!msOk || !blockOk) {
         Alert("ms / サンプルは 0.001 から 1000000、ブロックは 1 から 65535 サンプルです。");
         return;
@@ -291,7 +293,9 @@ void ShowStatus() {
     const RunStatus status = CurrentRun();
     char text[4][96];
     std::snprintf(text[0], sizeof text[0], "%s %.1f s",
-                  !status.active ? "停止" : status.paused ? "一時停止" : "実験中",
+                  !status.active  ? "停止"
+                  : status.paused ? "一時停止"
+                                  : "実験中",
                   status.elapsedMs / 1000.0);
     std::snprintf(text[1], sizeof text[1], "ブロック %llu", (unsigned long long)status.blocks);
     std::snprintf(text[2], sizeof text[2], "警告 %zu", WarningCount());
@@ -319,10 +323,10 @@ void ListWarnings() {
 }
 
 void MakeWarningsWindow() {
-    app.warnings = CreateWindowExA(WS_EX_TOOLWINDOW, "LISTBOX", "警告の一覧",
-                                   WS_OVERLAPPEDWINDOW | WS_VSCROLL | LBS_NOINTEGRALHEIGHT,
-                                   160, 200, 520, 200, MainWindow(), nullptr,
-                                   GetModuleHandleA(nullptr), nullptr);
+    app.warnings =
+        CreateWindowExA(WS_EX_TOOLWINDOW, "LISTBOX", "警告の一覧",
+                        WS_OVERLAPPEDWINDOW | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 160, 200, 520, 200,
+                        MainWindow(), nullptr, GetModuleHandleA(nullptr), nullptr);
     app.warningsListed = 0;
     ListWarnings();
 }
@@ -493,9 +497,9 @@ bool StartHostWindow() {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
     InitCommonControlsEx(&controls);
     app = App{};
-    app.statusBar = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP,
-                                    0, 0, 0, 0, MainWindow(), nullptr, GetModuleHandleA(nullptr),
-                                    nullptr);
+    app.statusBar =
+        CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                        MainWindow(), nullptr, GetModuleHandleA(nullptr), nullptr);
     app.chart = MakeLiveChartWindow(MainWindow());
     app.panel = MakeBoardPanelWindow(MainWindow());
     MakeWarningsWindow();
@@ -505,6 +509,11 @@ bool StartHostWindow() {
     ExtendMenus();
     RegisterCommands();
     SetMainWindowHook(OnMainMessage);
+    // A new flow chart starts with the host's usual time base.
+    if (!(MilliSecondsPerSample() > 0))
+        SetMilliSecondsPerSample(1.0);
+    if (BlockSize() == 0)
+        SetBlockSize(100);
     RECT client;
     GetClientRect(MainWindow(), &client);
     SendMessageA(MainWindow(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));

@@ -100,8 +100,7 @@ void NoteLiveBlock(const BlockNote& note) {
     if (trace.label.empty()) {
         const auto index = moduleIndex.find(note.module);
         trace.label = (index != moduleIndex.end() ? std::to_string(index->second) + " " : "") +
-                      Cp932ToUtf8(note.module->moduleName) + " ch " +
-                      std::to_string(note.channel);
+                      Cp932ToUtf8(note.module->moduleName) + " ch " + std::to_string(note.channel);
     }
     for (uint32_t j = 0; j < note.sampleCount; ++j)
         trace.Add(note.startTime + j * note.sampleDistance, note.samples[j]);
@@ -139,8 +138,8 @@ StripChart LiveChart(double seconds) {
     chart.title = u8"ストリップチャート: 最後の 5 秒";
     std::lock_guard<std::mutex> lock(chartMutex);
     auto add = [&chart](const Trace& trace) {
-        chart.series.push_back(
-            ChartSeries{trace.label, trace.low, trace.high, trace.times, trace.values, trace.colour});
+        chart.series.push_back(ChartSeries{trace.label, trace.low, trace.high, trace.times,
+                                           trace.values, trace.colour});
     };
     for (const auto& entry : channels)
         add(entry.second);
@@ -156,9 +155,8 @@ HWND MakeLiveChartWindow(HWND owner) {
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.lpszClassName = chartClass;
     RegisterClassA(&windowClass); // fails harmlessly when still registered
-    return CreateWindowExA(WS_EX_TOOLWINDOW, chartClass, "ストリップチャート",
-                           WS_OVERLAPPEDWINDOW, 120, 330, 820, 420, owner, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(WS_EX_TOOLWINDOW, chartClass, "ストリップチャート", WS_OVERLAPPEDWINDOW,
+                           120, 330, 820, 420, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
 }
 
 uint64_t LiveChartRedraws() {
