@@ -23,6 +23,9 @@ enum : int32_t {
     LUMO_SIM_ERR_INJECTED = 100,   // default code of an injected port fault
 };
 
+// What LumoSimBoardState answers for a slot.
+enum : int32_t { LUMO_SIM_BOARD_NONE = 0, LUMO_SIM_BOARD_INSERTED = 1, LUMO_SIM_BOARD_REMOVED = 2 };
+
 // What Lumo31aGetVersion returns: major version in the high byte.
 enum : int32_t { LUMO_SIM_VERSION = 0x0100 };
 
@@ -97,12 +100,16 @@ struct LumoSim {
     LumoSimPortQueryFn OutputWrites; // successful writes to the output port
     // The output port an input port is wired to, as slot * 4 + port; -1 when it is not wired.
     LumoSimPortQueryFn WireSource;
-    LumoSimSetInputFn SetInput;      // the input port reads this constant byte from now on
-    LumoSimSlotFn RemoveBoard;       // the board disappears (1), or 0 if none is configured
-    LumoSimSlotFn InsertBoard;       // the removed board comes back (1)
-    LumoSimSlotFn IsOpen;            // 1 between Lumo31aCreate and Lumo31aClose
-    LumoSimCountFn OverlapCount;     // port calls that began while another was running
-    LumoSimTraceFn Trace;            // starts a trace file for people, or stops it (null)
+    LumoSimSetInputFn SetInput; // the input port reads this constant byte from now on
+    LumoSimSlotFn RemoveBoard;  // the board disappears (1), or 0 if none is configured
+    LumoSimSlotFn InsertBoard;  // the removed board comes back (1)
+    LumoSimSlotFn IsOpen;       // 1 between Lumo31aCreate and Lumo31aClose
+    LumoSimSlotFn BoardState;   // LUMO_SIM_BOARD_NONE, _INSERTED or _REMOVED
+    // The constant byte an input port reads (its switches), or -1 when it counts, toggles
+    // or is wired.
+    LumoSimPortQueryFn InputSwitches;
+    LumoSimCountFn OverlapCount; // port calls that began while another was running
+    LumoSimTraceFn Trace;        // starts a trace file for people, or stops it (null)
 };
 
 // Fills `sim` from `module`, by default the lumo31a.dll loaded in this process. False when
@@ -133,6 +140,8 @@ inline bool LumoSimConnect(LumoSim& sim, HMODULE module = nullptr) {
         {"LumoSimRemoveBoard", &sim.RemoveBoard},
         {"LumoSimInsertBoard", &sim.InsertBoard},
         {"LumoSimIsOpen", &sim.IsOpen},
+        {"LumoSimBoardState", &sim.BoardState},
+        {"LumoSimInputSwitches", &sim.InputSwitches},
         {"LumoSimOverlapCount", &sim.OverlapCount},
         {"LumoSimTrace", &sim.Trace},
     };

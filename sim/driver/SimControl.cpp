@@ -157,6 +157,23 @@ __declspec(dllexport) int32_t LUMO_CALL LumoSimInsertBoard(int32_t slot) {
     return 1;
 }
 
+__declspec(dllexport) int32_t LUMO_CALL LumoSimBoardState(int32_t slot) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    if (slot < 0 || slot >= SLOTS || !state.setup.boards[slot].configured)
+        return LUMO_SIM_BOARD_NONE;
+    return state.boards[slot].inserted ? LUMO_SIM_BOARD_INSERTED : LUMO_SIM_BOARD_REMOVED;
+}
+
+__declspec(dllexport) int32_t LUMO_CALL LumoSimInputSwitches(int32_t slot, int32_t port) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    if (!ValidPort(slot, port))
+        return -1;
+    const InputSetup& input = state.setup.boards[slot].inputs[port];
+    return input.source == Source::Constant ? input.value : -1;
+}
+
 __declspec(dllexport) int32_t LUMO_CALL LumoSimIsOpen(int32_t slot) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());

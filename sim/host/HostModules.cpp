@@ -3,6 +3,7 @@
 // class's handler; the services ChangeModuleSize and PerformDefaultAction act on the records.
 #include "sim/host/HostInternal.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace standin {
@@ -38,21 +39,42 @@ HostModule* Find(const ModuleRecord* record) {
     return nullptr;
 }
 
-// A module's window shows its class picture and its name; a double click opens its dialog.
+ModuleRecord* RecordOf(HWND window) {
+    return reinterpret_cast<ModuleRecord*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+// Small marks on the left edge for the input channels and on the right for the outputs, where
+// the desk draws the connections.
+void PaintPins(HDC dc, const ModuleRecord* record) {
+    HBRUSH brush = CreateSolidBrush(RGB(0, 0, 160));
+    for (int side = 0; side < 2; ++side) {
+        const uint32_t count = side ? record->outputChannelCount : record->inputChannelCount;
+        for (uint32_t channel = 0; channel < count && channel < MODULE_PINS; ++channel) {
+            const int y = ModulePinY(channel);
+            const RECT pin = {side ? MODULE_WIDTH - 6 : 0, y - 2, side ? MODULE_WIDTH : 4, y + 2};
+            FillRect(dc, &pin, brush);
+        }
+    }
+    DeleteObject(brush);
+}
+
+// A module's window shows its class picture, its name and its channels; a click picks it, a
+// drag moves it, a double click opens its dialog.
 void PaintModule(HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
-    auto* record = reinterpret_cast<ModuleRecord*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    ModuleRecord* record = RecordOf(window);
     const RegisteredClass* moduleClass = record ? ClassOfModule(record) : nullptr;
     if (moduleClass && moduleClass->record.largeBitmap) {
         HDC memory = CreateCompatibleDC(dc);
         HGDIOBJ old =
             SelectObject(memory, HandleFromAddr32<HBITMAP>(moduleClass->record.largeBitmap));
-        BitBlt(dc, 2, 2, 64, 46, memory, 0, 0, SRCCOPY);
+        BitBlt(dc, 10, 2, 64, 46, memory, 0, 0, SRCCOPY);
         SelectObject(memory, old);
         DeleteDC(memory);
     }
     if (record) {
+        PaintPins(dc, record);
         RECT box;
         GetClientRect(window, &box);
         box.top = box.bottom - 18;
@@ -62,13 +84,62 @@ void PaintModule(HWND window) {
     EndPaint(window, &paint);
 }
 
+// The drag in progress: where the button went down, in the module's client coordinates.
+struct Drag {
+    HWND window = nullptr;
+    POINT grip = {0, 0}; // from the window's corner, in the desk's pixels
+    bool moved = false;
+} drag;
+
+POINT OnDesk(HWND window, LPARAM lParam) {
+    POINT point = {short(LOWORD(lParam)), short(HIWORD(lParam))};
+    MapWindowPoints(window, GetParent(window), &point, 1);
+    return point;
+}
+
+void DragTo(HWND window, LPARAM lParam) {
+    const POINT point = OnDesk(window, lParam);
+    const int x = std::max<int>(0, point.x - drag.grip.x);
+    const int y = std::max<int>(0, point.y - drag.grip.y);
+    MoveModule(RecordOf(window), x, y);
+    drag.moved = true;
+    // The desk redraws the connections as the module goes.
+    PostMessageA(GetParent(window), HOSTMSG_MODULE_MOVED, 0,
+                 reinterpret_cast<LPARAM>(RecordOf(window)));
+}
+
 LRESULT CALLBACK ModuleWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT:
         PaintModule(window);
         return 0;
+    case WM_LBUTTONDOWN:
+        drag = Drag{window, OnDesk(window, lParam), false};
+        drag.grip.x -= ModulePosition(RecordOf(window)).x;
+        drag.grip.y -= ModulePosition(RecordOf(window)).y;
+        SetCapture(window);
+        if (GetParent(window))
+            PostMessageA(GetParent(window), HOSTMSG_MODULE_PICKED, 0,
+                         reinterpret_cast<LPARAM>(RecordOf(window)));
+        return 0;
+    case WM_MOUSEMOVE:
+        if (drag.window == window && (wParam & MK_LBUTTON))
+            DragTo(window, lParam);
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_CAPTURECHANGED:
+        if (drag.window == window) {
+            const bool moved = drag.moved;
+            drag = Drag{};
+            if (GetCapture() == window)
+                ReleaseCapture();
+            if (moved && GetParent(window))
+                PostMessageA(GetParent(window), HOSTMSG_MODULE_MOVED, 0,
+                             reinterpret_cast<LPARAM>(RecordOf(window)));
+        }
+        return 0;
     case WM_LBUTTONDBLCLK: {
-        auto* record = reinterpret_cast<ModuleRecord*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        ModuleRecord* record = RecordOf(window);
         if (record)
             SendModuleMessage(record, MODMSG_PARAMETER_DIALOG);
         return 0;
@@ -94,9 +165,9 @@ HWND MakeModuleWindow(ModuleRecord* record, POINT position) {
     RegisterModuleWindowClass();
     HWND parent = MainWindow();
     const DWORD style = parent ? WS_CHILD | WS_VISIBLE | WS_BORDER : WS_POPUP | WS_BORDER;
-    HWND window =
-        CreateWindowExA(0, moduleWindowClass, record->moduleName, style, position.x, position.y, 90,
-                        72, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND window = CreateWindowExA(0, moduleWindowClass, record->moduleName, style, position.x,
+                                  position.y, MODULE_WIDTH, MODULE_HEIGHT, parent, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
     if (window)
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
     return window;

@@ -19,6 +19,7 @@ std::vector<HMENU> hostPopups; // the host's own top-level popups, in order
 std::map<uint32_t, MenuEntryHandler> pluginCommands;
 std::vector<uint32_t> pluginCommandOrder;
 std::map<uint32_t, std::function<void()>> hostCommands;
+MainWindowHook mainWindowHook;
 
 struct MenuItem {
     uint32_t command; // 0: separator
@@ -33,18 +34,28 @@ struct MenuPopup {
 const std::vector<MenuPopup>& MenuBarLayout() {
     static const std::vector<MenuPopup> layout = {
         {"ファイル(&F)",
-         {{HOSTCMD_FILE_NEW, "新規作成(&N)"},
-          {HOSTCMD_FILE_OPEN, "開く(&O)..."},
-          {HOSTCMD_FILE_SAVE, "上書き保存(&S)"},
+         {{HOSTCMD_FILE_NEW, "新規作成(&N)\tCtrl+N"},
+          {HOSTCMD_FILE_OPEN, "開く(&O)...\tCtrl+O"},
+          {HOSTCMD_FILE_SAVE, "上書き保存(&S)\tCtrl+S"},
+          {HOSTCMD_FILE_SAVE_AS, "名前を付けて保存(&A)..."},
           {0, nullptr},
           {HOSTCMD_FILE_EXIT, "終了(&X)"}}},
-        {"編集(&E)", {{HOSTCMD_EDIT_MODULE, "モジュールの設定(&P)..."}}},
+        {"モジュール(&M)",
+         {{HOSTCMD_EDIT_MODULE, "パラメータ(&P)...\tEnter"},
+          {HOSTCMD_MODULE_DELETE, "削除(&D)\tDel"},
+          {HOSTCMD_MODULE_CONNECT, "接続(&C)...\tCtrl+L"}}},
         {"実験(&X)",
-         {{HOSTCMD_EXPERIMENT_START, "開始(&S)"},
-          {HOSTCMD_EXPERIMENT_STOP, "停止(&T)"},
+         {{HOSTCMD_EXPERIMENT_TIME_BASE, "タイムベース(&B)..."},
+          {HOSTCMD_EXPERIMENT_START, "開始(&S)\tF5"},
+          {HOSTCMD_EXPERIMENT_PAUSE, "一時停止(&P)\tF6"},
+          {HOSTCMD_EXPERIMENT_STOP, "停止(&T)\tShift+F5"},
           {0, nullptr},
           {HOSTCMD_DEVICE_SETUP, "デバイスの設定(&D)..."}}},
-        {"ウィンドウ(&W)", {{HOSTCMD_WINDOW_TILE, "並べて表示(&T)"}}},
+        {"ウィンドウ(&W)",
+         {{HOSTCMD_WINDOW_TILE, "並べて表示(&T)"},
+          {HOSTCMD_WINDOW_CHART, "ストリップチャート(&C)"},
+          {HOSTCMD_WINDOW_BOARDS, "ボードパネル(&B)"},
+          {HOSTCMD_WINDOW_WARNINGS, "警告の一覧(&W)"}}},
         {"ヘルプ(&H)", {{HOSTCMD_HELP_ABOUT, "バージョン情報(&A)..."}}},
     };
     return layout;
@@ -84,6 +95,9 @@ void OnClose() {
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (mainWindowHook && mainWindowHook(window, message, wParam, lParam, &result))
+        return result;
     switch (message) {
     case HOSTMSG_VARIABLE:
         return AnswerNameQuery(false, reinterpret_cast<const char*>(lParam));
@@ -150,6 +164,7 @@ void StopMainWindow() {
     pluginCommands.clear();
     pluginCommandOrder.clear();
     hostCommands.clear();
+    mainWindowHook = nullptr;
     UnregisterClassA(mainWindowClass, GetModuleHandleA(nullptr));
 }
 
@@ -179,6 +194,14 @@ bool IsHostMenuPopup(HMENU popup) {
         if (hostPopup == popup)
             return true;
     return false;
+}
+
+HMENU HostPopup(int index) {
+    return index >= 0 && size_t(index) < hostPopups.size() ? hostPopups[size_t(index)] : nullptr;
+}
+
+void SetMainWindowHook(MainWindowHook hook) {
+    mainWindowHook = std::move(hook);
 }
 
 HWND MainWindow() {

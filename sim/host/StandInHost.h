@@ -52,13 +52,34 @@ enum : uint32_t {
     HOSTCMD_FILE_NEW = 40001,
     HOSTCMD_FILE_OPEN = 40002,
     HOSTCMD_FILE_SAVE = 40003,
+    HOSTCMD_FILE_SAVE_AS = 40004,
     HOSTCMD_FILE_EXIT = 40009,
-    HOSTCMD_EDIT_MODULE = 40101,
+    HOSTCMD_FILE_RECENT_FIRST = 40010, // the recent files, up to HOSTCMD_RECENT_COUNT
+    HOSTCMD_RECENT_COUNT = 4,
+    HOSTCMD_EDIT_MODULE = 40101, // the selected module's parameters (103)
+    HOSTCMD_MODULE_DELETE = 40102,
+    HOSTCMD_MODULE_CONNECT = 40103,
+    HOSTCMD_MODULE_NEW_FIRST = 40110, // a new module of the n-th registered class
     HOSTCMD_EXPERIMENT_START = 40201,
     HOSTCMD_EXPERIMENT_STOP = 40202,
+    HOSTCMD_EXPERIMENT_PAUSE = 40203,
+    HOSTCMD_EXPERIMENT_TIME_BASE = 40204,
     HOSTCMD_WINDOW_TILE = 40301,
+    HOSTCMD_WINDOW_CHART = 40302,
+    HOSTCMD_WINDOW_BOARDS = 40303,
+    HOSTCMD_WINDOW_WARNINGS = 40304,
     HOSTCMD_HELP_ABOUT = 40401,
 };
+// The host's popups of the menu bar, by position before the plug-in inserts its own.
+enum : int { HOST_POPUP_FILE = 0, HOST_POPUP_MODULE = 1, HOST_POPUP_EXPERIMENT = 2 };
+HMENU HostPopup(int index);
+// Messages of the main window that a window program may take before the host does: true when
+// `hook` handled the message (its result in *result). One hook; an empty function removes it.
+using MainWindowHook = std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT* result)>;
+void SetMainWindowHook(MainWindowHook hook);
+// Posted to the main window when the user picks a module on the desk (lParam: the
+// ModuleRecord) and when one was dragged to a new place.
+enum : UINT { HOSTMSG_MODULE_PICKED = WM_APP + 1, HOSTMSG_MODULE_MOVED = WM_APP + 2 };
 // Gives a menu command of the host its handler (replacing an earlier one). Commands the
 // plug-in registered through RegisterMenuEntry take precedence.
 void RegisterHostCommand(uint32_t commandId, std::function<void()> handler);
@@ -129,6 +150,12 @@ const RegisteredClass* ClassOfModule(const ModuleRecord* module);
 // Where the module's window lies on the desk (client coordinates of the main window).
 POINT ModulePosition(const ModuleRecord* module);
 void MoveModule(ModuleRecord* module, int x, int y);
+// A module's window on the desk and where its channel marks lie: channel n of either side at
+// height ModulePinY(n) of the window, inputs on the left edge, outputs on the right.
+enum : int { MODULE_WIDTH = 90, MODULE_HEIGHT = 72, MODULE_PINS = 8 };
+inline int ModulePinY(uint32_t channel) {
+    return 6 + int(channel % MODULE_PINS) * 7;
+}
 
 // ---- Data blocks ------------------------------------------------------------------------------
 

@@ -90,7 +90,7 @@ std::string MenuText(HMENU menu, int position) {
 }
 
 TEST_F(StandInHost, MenuBarHasTheHostsFivePopups) {
-    const char* const captions[] = {"ファイル(&F)", "編集(&E)", "実験(&X)", "ウィンドウ(&W)",
+    const char* const captions[] = {"ファイル(&F)", "モジュール(&M)", "実験(&X)", "ウィンドウ(&W)",
                                     "ヘルプ(&H)"};
     HMENU bar = standin::MainMenu();
     ASSERT_EQ(GetMenu(standin::MainWindow()), bar);

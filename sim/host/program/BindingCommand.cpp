@@ -19,16 +19,16 @@ void PrintNameCounts() {
     for (const standin::NameQuery& query : standin::NameQueries())
         if (!query.answer)
             ConsolePrintf("  not answered: %s %s\n", query.service ? "service" : "variable",
-                        query.name.c_str());
+                          query.name.c_str());
 }
 
 void PrintDefinitions() {
     ConsolePrintf("DefineDllModule calls: %d\n", standin::DefineDllModuleCalls());
     ConsolePrintf("Variables defined to the host (DefineDllVariable, %d calls):\n",
-                standin::DefineDllVariableCalls());
+                  standin::DefineDllVariableCalls());
     for (const standin::DefinedVariable& variable : standin::DefinedVariables())
         ConsolePrintf("  %-30s %u bytes at %p\n", variable.name.c_str(), variable.size,
-                    variable.address);
+                      variable.address);
 }
 
 void PrintClasses() {
@@ -37,8 +37,8 @@ void PrintClasses() {
         ConsolePrintf("  (none)\n");
     for (const standin::RegisteredClass& registered : standin::Classes())
         ConsolePrintf("  \"%s\"  id %u, parameter block %u bytes, extra block %u bytes\n",
-                    Utf8(registered.className).c_str(), registered.record.classId,
-                    registered.record.paramsSize, registered.record.extraSize);
+                      Utf8(registered.className).c_str(), registered.record.classId,
+                      registered.record.paramsSize, registered.record.extraSize);
 }
 
 void PrintMenuEntries() {
@@ -56,10 +56,10 @@ int BindingCommand(const CommandArgs& args) {
     if (!StartHostWithPlugin(args))
         return 1;
     ConsolePrintf("Plug-in: %s, loaded at %p\n", Utf8(PluginPath(args)).c_str(),
-                static_cast<void*>(standin::PluginModule()));
+                  static_cast<void*>(standin::PluginModule()));
     const int setup = standin::CallSetup();
     ConsolePrintf("SetupPemoDLL returned %d (%s)\n\n", setup,
-                setup ? "bound to the host" : "set-up failed");
+                  setup ? "bound to the host" : "set-up failed");
     PrintNameCounts();
     ConsolePrintf("\n");
     PrintDefinitions();

@@ -66,7 +66,7 @@ void PrintDriverView() {
         return;
     }
     ConsolePrintf("Simulated driver lumo31a.dll, configuration: %s\n",
-                SimText(sim.ConfigOrigin).c_str());
+                  SimText(sim.ConfigOrigin).c_str());
     const std::string error = SimText(sim.ConfigError);
     if (!error.empty())
         ConsolePrintf("  configuration error: %s\n", error.c_str());
@@ -85,7 +85,7 @@ void PrintDriverView() {
         if (slot.create.data != slot.create.slot)
             create += " (slot " + std::to_string(slot.create.data) + ")";
         ConsolePrintf("  %-4d  %-13s  %-21s  %s\n", slot.create.slot, create.c_str(),
-                    Answer(slot.resource).c_str(), Answer(slot.switchValue).c_str());
+                      Answer(slot.resource).c_str(), Answer(slot.switchValue).c_str());
     }
     ConsolePrintf("  %d other slot(s): Lumo31aCreate answered 0 (no board)\n\n", empty);
 }

@@ -53,12 +53,12 @@ void PrintMenu() {
         HMENU popup = GetSubMenu(bar, i);
         const bool fromPlugin = !standin::IsHostMenuPopup(popup);
         ConsolePrintf("  %d  %s%s\n", i, MenuText(bar, i).c_str(),
-                    fromPlugin ? "    (inserted by the plug-in)" : "");
+                      fromPlugin ? "    (inserted by the plug-in)" : "");
         if (!fromPlugin)
             continue;
         for (int item = 0; item < GetMenuItemCount(popup); ++item)
             ConsolePrintf("       command %u  %s\n", GetMenuItemID(popup, item),
-                        MenuText(popup, item).c_str());
+                          MenuText(popup, item).c_str());
     }
 }
 

@@ -1,5 +1,6 @@
 // Options and start-up shared by the pemo_host commands.
 #include "sim/host/Console.h"
+#include "sim/host/FlowChartFile.h"
 #include "sim/host/StandInHost.h"
 #include "sim/host/program/Commands.h"
 
@@ -31,6 +32,18 @@ bool UseDriverConfig(const std::string& file) {
         return false;
     }
     SetEnvironmentVariableA("LUMO31A_SIM_CONFIG", path);
+    return true;
+}
+
+bool ChooseDriverConfig(const std::string& flowChart, const std::string& config) {
+    if (!config.empty())
+        return UseDriverConfig(config);
+    char set[MAX_PATH];
+    if (GetEnvironmentVariableA("LUMO31A_SIM_CONFIG", set, sizeof set))
+        return true;
+    const std::string beside = standin::DriverConfigBeside(flowChart);
+    if (!flowChart.empty() && GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return UseDriverConfig(beside);
     return true;
 }
 

@@ -91,20 +91,6 @@ bool ReadOptions(const CommandArgs& args, RunOptions* options) {
     return true;
 }
 
-// The simulated driver's configuration: --config, else LUMO31A_SIM_CONFIG as set, else the
-// file beside the flow chart, else the driver's own default.
-bool ChooseDriverConfig(const RunOptions& options) {
-    if (!options.config.empty())
-        return UseDriverConfig(options.config);
-    char set[MAX_PATH];
-    if (GetEnvironmentVariableA("LUMO31A_SIM_CONFIG", set, sizeof set))
-        return true;
-    const std::string beside = standin::DriverConfigBeside(options.flowChart);
-    if (GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES)
-        return UseDriverConfig(beside);
-    return true;
-}
-
 void PrintModules(const standin::Worksheet& sheet, const std::vector<int32_t>& restores) {
     ConsolePrintf("Modules, restored from their stored blocks (message 105):\n");
     for (size_t i = 0; i < sheet.modules.size(); ++i) {
@@ -145,13 +131,16 @@ bool WriteOutputs(const RunOptions& options, const standin::RunRecorder& recorde
         ok = WriteText(options.report, standin::ReportJson(report), "Report") && ok;
     if (!options.trace.empty())
         ok = Written(standin::WriteTraceCsv(options.trace, recorder, &error), options.trace, error,
-                     "Trace") && ok;
+                     "Trace") &&
+             ok;
     if (!options.plot.empty())
         ok = Written(standin::WritePlot(options.plot, standin::RunChart(recorder, report), &error),
-                     options.plot, error, "Plot") && ok;
+                     options.plot, error, "Plot") &&
+             ok;
     if (!options.save.empty())
         ok = Written(standin::WriteFlowChart(options.save, standin::CurrentWorksheet(), &error),
-                     options.save, error, "Flow chart") && ok;
+                     options.save, error, "Flow chart") &&
+             ok;
     return ok;
 }
 
@@ -172,8 +161,8 @@ int RunFlowChart(const RunOptions& options, const standin::Worksheet& sheet) {
     standin::KeepReleasedBlocks(false); // the recorder keeps what the report needs
     standin::RunRecorder recorder(!options.trace.empty() || !options.plot.empty());
     std::string refusal;
-    ConsolePrintf("\nExperiment: %.1f s, %g ms per sample, blocks of %u samples\n",
-                  options.seconds, settings.msPerSample, settings.blockSize);
+    ConsolePrintf("\nExperiment: %.1f s, %g ms per sample, blocks of %u samples\n", options.seconds,
+                  settings.msPerSample, settings.blockSize);
     if (!standin::StartRun(settings, recorder.Hooks(), &refusal)) {
         ConsolePrintf("The run did not start: %s.\n", refusal.c_str());
         return 1;
@@ -206,12 +195,13 @@ int RunCommand(const CommandArgs& args) {
         ConsolePrintf("%s\n", Utf8(error.Text()).c_str());
         return 1;
     }
-    if (!ChooseDriverConfig(options) || !StartHostWithPlugin(args))
+    if (!ChooseDriverConfig(options.flowChart, options.config) || !StartHostWithPlugin(args))
         return 1;
     char origin[MAX_PATH] = "";
     GetEnvironmentVariableA("LUMO31A_SIM_CONFIG", origin, sizeof origin);
     ConsolePrintf("Flow chart: %s\nSimulated driver configuration: %s\n",
-                  Utf8(options.flowChart).c_str(), origin[0] ? Utf8(origin).c_str() : "its default");
+                  Utf8(options.flowChart).c_str(),
+                  origin[0] ? Utf8(origin).c_str() : "its default");
     int result = 1;
     if (standin::CallSetup()) {
         result = RunFlowChart(options, sheet);

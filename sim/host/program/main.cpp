@@ -1,6 +1,7 @@
 // pemo_host: the stand-in host as a program. It loads the plug-in and runs a flow chart with
 // it, headless, reporting what the ports saw and whether the input modules kept time; other
-// commands show the plug-in's binding, its classes and menu, and the boards it found.
+// commands show the plug-in's binding, its classes and menu, and the boards it found; with
+// no command (or "open") it is a desktop program: the window of sim/host/window/.
 #include "sim/host/Console.h"
 #include "sim/host/program/Commands.h"
 
@@ -17,6 +18,7 @@ struct Command {
 };
 
 const Command commands[] = {
+    {"open", OpenCommand, "the window: build, edit and run flow charts (no command: the same)"},
     {"run", RunCommand, "run a flow chart and report what it did (pemo_host run --help)"},
     {"binding", BindingCommand, "load and set up the plug-in; what it asked for and defined"},
     {"classes", ClassesCommand, "the module classes it registered and the host's menu bar"},
@@ -36,6 +38,8 @@ int PrintUsage() {
 
 int main(int argc, char** argv) {
     if (argc < 2)
+        return OpenCommand({});
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0)
         return PrintUsage();
     const CommandArgs args(argv + 2, argv + argc);
     for (const Command& command : commands)

@@ -1,0 +1,22 @@
+// pemo_host open [FLOWCHART] (or pemo_host alone): the stand-in host's window, with the
+// flow chart open when one is named.
+#include "sim/host/Console.h"
+#include "sim/host/program/Commands.h"
+#include "sim/host/window/HostApp.h"
+
+int OpenCommand(const CommandArgs& args) {
+    std::string flowChart;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if ((args[i] == "--config" || args[i] == "--plugin") && i + 1 < args.size())
+            ++i;
+        else if (args[i].rfind("--", 0) == 0 || !flowChart.empty()) {
+            standin::ConsolePrintf("usage: pemo_host open [FLOWCHART] [--config FILE] "
+                                   "[--plugin PATH]\n");
+            return 2;
+        } else
+            flowChart = args[i];
+    }
+    if (!ChooseDriverConfig(flowChart, OptionValue(args, "--config", "")))
+        return 1;
+    return standin::RunHostWindow(PluginPath(args), flowChart);
+}

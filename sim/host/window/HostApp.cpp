@@ -1,0 +1,680 @@
+#include "sim/host/window/HostApp.h"
+
+#include "sim/driver/LumoSimControl.h"
+#include "sim/host/ExperimentRun.h"
+#include "sim/host/FlowChartFile.h"
+#include "sim/host/HostInternal.h"
+#include "sim/host/window/BoardPanel.h"
+#include "sim/host/window/FormDialog.h"
+#include "sim/host/window/LiveChart.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace standin {
+
+namespace {
+
+enum : UINT_PTR { RUN_TIMER = 13 };
+const char recentKey[] = "Software\\Pemo_ux1\\StandInHost\\Recent";
+
+struct App {
+    HWND statusBar = nullptr, chart = nullptr, panel = nullptr, warnings = nullptr;
+    HACCEL accelerators = nullptr;
+    HMENU classMenu = nullptr, recentMenu = nullptr;
+    ModuleRecord* selected = nullptr;
+    std::string path;
+    std::vector<std::string> recent;
+    size_t warningsListed = 0;
+} app;
+
+void Refresh() {
+    InvalidateRect(MainWindow(), nullptr, TRUE);
+}
+
+void Alert(const std::string& text, UINT icon = MB_ICONWARNING) {
+    MessageBoxA(MainWindow(), text.c_str(), "Pemo", MB_OK | icon);
+}
+
+void ShowCaption() {
+    const std::string name = app.path.empty() ? "(新しいフローチャート)" : app.path;
+    SetWindowTextA(MainWindow(), ("Pemo - " + name).c_str());
+}
+
+// ---- Recent files, kept in the registry ----------------------------------------------------
+
+void LoadRecent() {
+    app.recent.clear();
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, recentKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return;
+    for (uint32_t i = 0; i < HOSTCMD_RECENT_COUNT; ++i) {
+        char value[MAX_PATH];
+        DWORD size = sizeof value, type = 0;
+        if (RegQueryValueExA(key, std::to_string(i).c_str(), nullptr, &type,
+                             reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
+            type == REG_SZ && size > 1)
+            app.recent.push_back(std::string(value, size - 1));
+    }
+    RegCloseKey(key);
+}
+
+void ShowRecent() {
+    while (GetMenuItemCount(app.recentMenu) > 0)
+        DeleteMenu(app.recentMenu, 0, MF_BYPOSITION);
+    for (size_t i = 0; i < app.recent.size(); ++i)
+        AppendMenuA(app.recentMenu, MF_STRING, HOSTCMD_FILE_RECENT_FIRST + i,
+                    ("&" + std::to_string(i + 1) + " " + app.recent[i]).c_str());
+    if (app.recent.empty())
+        AppendMenuA(app.recentMenu, MF_STRING | MF_GRAYED, HOSTCMD_FILE_RECENT_FIRST, "(なし)");
+}
+
+void RememberFile(const std::string& path) {
+    app.recent.erase(std::remove(app.recent.begin(), app.recent.end(), path), app.recent.end());
+    app.recent.insert(app.recent.begin(), path);
+    if (app.recent.size() > HOSTCMD_RECENT_COUNT)
+        app.recent.resize(HOSTCMD_RECENT_COUNT);
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, recentKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+        for (size_t i = 0; i < app.recent.size(); ++i)
+            RegSetValueExA(key, std::to_string(i).c_str(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(app.recent[i].c_str()),
+                           DWORD(app.recent[i].size() + 1));
+        RegCloseKey(key);
+    }
+    ShowRecent();
+}
+
+// ---- Files ----------------------------------------------------------------------------------
+
+std::string ChooseFile(bool save) {
+    char file[MAX_PATH] = "";
+    if (save && !app.path.empty())
+        lstrcpynA(file, app.path.c_str(), sizeof file);
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = MainWindow();
+    dialog.lpstrFilter = "フローチャート (*.json)\0*.json\0すべてのファイル\0*.*\0";
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = sizeof file;
+    dialog.lpstrDefExt = "json";
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY |
+                   (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
+    const BOOL chosen = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
+    return chosen ? file : "";
+}
+
+// The simulated driver's configuration beside a flow chart comes on top of the running one, so
+// that its boards are there when the modules claim their ports.
+void ApplyDriverConfigBeside(const std::string& path) {
+    std::ifstream file(DriverConfigBeside(path), std::ios::binary);
+    LumoSim sim;
+    if (!file || !LumoSimConnect(sim))
+        return;
+    std::ostringstream text;
+    text << file.rdbuf();
+    if (!sim.Apply(text.str().c_str())) {
+        char error[256] = "";
+        sim.ConfigError(error, sizeof error);
+        Alert(DriverConfigBeside(path) + ": " + error);
+    }
+}
+
+bool StopIfRunning() {
+    if (CurrentRun().active)
+        StopRun();
+    return true;
+}
+
+// ---- Commands -------------------------------------------------------------------------------
+
+void NewFlowChart() {
+    StopIfRunning();
+    CloseWorksheet();
+    app.selected = nullptr;
+    app.path.clear();
+    ShowCaption();
+    Refresh();
+}
+
+void OpenCommand() {
+    const std::string path = ChooseFile(false);
+    if (!path.empty())
+        OpenFlowChartFile(path);
+}
+
+void SaveAsCommand() {
+    const std::string path = ChooseFile(true);
+    if (!path.empty())
+        SaveFlowChartFile(path);
+}
+
+void SaveCommand() {
+    if (app.path.empty())
+        SaveAsCommand();
+    else
+        SaveFlowChartFile(app.path);
+}
+
+void ParametersCommand() {
+    if (app.selected)
+        SendModuleMessage(app.selected, MODMSG_PARAMETER_DIALOG);
+    Refresh();
+}
+
+void DeleteCommand() {
+    if (app.selected)
+        DeleteModule(app.selected);
+}
+
+std::string ChannelName(size_t index, ModuleRecord* module, uint32_t channel) {
+    return std::to_string(index) + " " + module->moduleName + " ch " + std::to_string(channel);
+}
+
+struct ChannelRef {
+    ModuleRecord* module;
+    uint32_t channel;
+};
+
+void ConnectCommand() {
+    const std::vector<ModuleRecord*> modules = Modules();
+    std::vector<ChannelRef> outputs, inputs;
+    FormField from{"出力チャネル", {}, "", 0}, to{"入力チャネル", {}, "", 0};
+    for (size_t i = 0; i < modules.size(); ++i) {
+        for (uint32_t c = 0; c < modules[i]->outputChannelCount && c < MAX_CHANNELS; ++c) {
+            outputs.push_back({modules[i], c});
+            from.items.push_back(ChannelName(i, modules[i], c));
+        }
+        for (uint32_t c = 0; c < modules[i]->inputChannelCount && c < MAX_CHANNELS; ++c) {
+            inputs.push_back({modules[i], c});
+            to.items.push_back(ChannelName(i, modules[i], c));
+        }
+    }
+    if (outputs.empty() || inputs.empty()) {
+        Alert("接続するには出力チャネルと入力チャネルのあるモジュールが必要です。",
+              MB_ICONINFORMATION);
+        return;
+    }
+    std::vector<FormField> fields = {from, to};
+    if (!RunFormDialog(MainWindow(), "チャネルの接続", fields))
+        return;
+    const int out = fields[0].selection, in = fields[1].selection;
+    if (out < 0 || in < 0 || size_t(out) >= outputs.size() || size_t(in) >= inputs.size())
+        return;
+    for (const Connection& existing : Connections())
+        if (existing.to == inputs[size_t(in)].module &&
+            existing.inChannel == inputs[size_t(in)].channel) {
+            Alert("この入力チャネルはすでに接続されています。");
+            return;
+        }
+    Connect(outputs[size_t(out)].module, outputs[size_t(out)].channel, inputs[size_t(in)].module,
+            inputs[size_t(in)].channel);
+    Refresh();
+}
+
+void TimeBaseCommand() {
+    char ms[32];
+    std::snprintf(ms, sizeof ms, "%g", MilliSecondsPerSample());
+    std::vector<FormField> fields = {{"ms / サンプル", {}, ms, 0},
+                                     {"ブロック", {}, std::to_string(BlockSize()), 0}};
+    if (!RunFormDialog(MainWindow(), "タイムベース", fields))
+        return;
+    char* end = nullptr;
+    const double perSample = std::strtod(fields[0].text.c_str(), &end);
+    const bool msOk =
+        end != fields[0].text.c_str() && !*end && perSample >= 0.001 && perSample <= 1e6;
+    const unsigned long block = std::strtoul(fields[1].text.c_str(), &end, 10);
+    const bool blockOk =
+        end != fields[1].text.c_str() && !*end && block >= 1 && block <= MAX_BLOCK_SIZE;
+    if (!msOk || !blockOk) {
+        Alert("ms / サンプルは 0.001 から 1000000、ブロックは 1 から 65535 サンプルです。");
+        return;
+    }
+    if (CurrentRun().active) {
+        Alert("実験中はタイムベースを変えられません。");
+        return;
+    }
+    SetMilliSecondsPerSample(perSample);
+    SetBlockSize(uint32_t(block));
+}
+
+void StartCommand() {
+    const RunStatus status = CurrentRun();
+    if (status.active) {
+        if (status.paused)
+            PauseRun(false);
+        return;
+    }
+    ResetLiveChart();
+    RunSettings settings;
+    settings.msPerSample = MilliSecondsPerSample();
+    settings.blockSize = BlockSize();
+    RunHooks hooks;
+    hooks.blockNote = NoteLiveBlock;
+    std::string refusal;
+    if (!StartRun(settings, hooks, &refusal)) {
+        Alert("実験を開始できません: " + refusal);
+        return;
+    }
+    ShowWindow(app.chart, SW_SHOWNOACTIVATE);
+}
+
+void PauseCommand() {
+    const RunStatus status = CurrentRun();
+    if (status.active)
+        PauseRun(!status.paused);
+}
+
+void StopCommand() {
+    if (CurrentRun().active)
+        StopRun();
+}
+
+void ShowWarningsWindow();
+
+void TileCommand() {
+    RECT main;
+    GetWindowRect(MainWindow(), &main);
+    SetWindowPos(app.chart, nullptr, main.left, main.bottom, main.right - main.left, 360,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    SetWindowPos(app.panel, nullptr, main.right, main.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+// ---- The status bar, the warnings and the run's pace -----------------------------------------
+
+void ShowStatus() {
+    const RunStatus status = CurrentRun();
+    char text[4][96];
+    std::snprintf(text[0], sizeof text[0], "%s %.1f s",
+                  !status.active  ? "停止"
+                  : status.paused ? "一時停止"
+                                  : "実験中",
+                  status.elapsedMs / 1000.0);
+    std::snprintf(text[1], sizeof text[1], "ブロック %llu", (unsigned long long)status.blocks);
+    std::snprintf(text[2], sizeof text[2], "警告 %zu", WarningCount());
+    std::snprintf(text[3], sizeof text[3], "%g ms / サンプル, %u サンプル / ブロック",
+                  MilliSecondsPerSample(), BlockSize());
+    for (int part = 0; part < 4; ++part)
+        SendMessageA(app.statusBar, SB_SETTEXTA, WPARAM(part), LPARAM(text[part]));
+}
+
+void ListWarnings() {
+    if (!IsWindow(app.warnings))
+        return;
+    std::lock_guard<std::mutex> lock(RecordsMutex());
+    const std::vector<Warning>& warnings = Warnings();
+    if (warnings.size() < app.warningsListed) // the records were cleared
+        app.warningsListed = 0, SendMessageA(app.warnings, LB_RESETCONTENT, 0, 0);
+    for (; app.warningsListed < warnings.size(); ++app.warningsListed) {
+        const Warning& warning = warnings[app.warningsListed];
+        const std::string line = warning.title + ": " + warning.text;
+        std::string flat = line;
+        std::replace(flat.begin(), flat.end(), '\n', ' ');
+        std::replace(flat.begin(), flat.end(), '\r', ' ');
+        SendMessageA(app.warnings, LB_ADDSTRING, 0, LPARAM(flat.c_str()));
+    }
+}
+
+void MakeWarningsWindow() {
+    app.warnings =
+        CreateWindowExA(WS_EX_TOOLWINDOW, "LISTBOX", "警告の一覧",
+                        WS_OVERLAPPEDWINDOW | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, 160, 200, 520, 200,
+                        MainWindow(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    app.warningsListed = 0;
+    ListWarnings();
+}
+
+void ShowWarningsWindow() {
+    if (!IsWindow(app.warnings)) // closing it destroys it
+        MakeWarningsWindow();
+    ShowWindow(app.warnings, SW_SHOWNORMAL);
+}
+
+void OnRunTimer() {
+    const RunStatus status = CurrentRun();
+    if (status.active) {
+        NoteLivePorts(status.elapsedMs / 1000.0);
+        if (IsWindowVisible(app.chart))
+            InvalidateRect(app.chart, nullptr, FALSE);
+        // The plug-in asked to stop, or the time was up: the stop messages go out from here.
+        if (!status.processing)
+            StopRun();
+    }
+    ShowStatus();
+    ListWarnings();
+}
+
+// ---- The desk -------------------------------------------------------------------------------
+
+POINT Pin(ModuleRecord* module, bool output, uint32_t channel) {
+    const POINT at = ModulePosition(module);
+    return POINT{at.x + (output ? MODULE_WIDTH : 0), at.y + ModulePinY(channel)};
+}
+
+void PaintDesk(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT area;
+    GetClientRect(window, &area);
+    FillRect(dc, &area, GetSysColorBrush(COLOR_APPWORKSPACE));
+    HPEN pen = CreatePen(PS_SOLID, 2, RGB(0, 0, 160));
+    HGDIOBJ old = SelectObject(dc, pen);
+    for (const Connection& connection : Connections()) {
+        const POINT from = Pin(connection.from, true, connection.outChannel);
+        const POINT to = Pin(connection.to, false, connection.inChannel);
+        MoveToEx(dc, from.x, from.y, nullptr);
+        const int middle = (from.x + to.x) / 2;
+        LineTo(dc, middle, from.y);
+        LineTo(dc, middle, to.y);
+        LineTo(dc, to.x, to.y);
+    }
+    SelectObject(dc, old);
+    DeleteObject(pen);
+    if (app.selected) {
+        const POINT at = ModulePosition(app.selected);
+        RECT mark = {at.x - 4, at.y - 4, at.x + MODULE_WIDTH + 4, at.y + MODULE_HEIGHT + 4};
+        HBRUSH brush = CreateSolidBrush(RGB(255, 200, 0));
+        FillRect(dc, &mark, brush);
+        DeleteObject(brush);
+    }
+    EndPaint(window, &paint);
+}
+
+bool OnMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    switch (message) {
+    case WM_PAINT:
+        PaintDesk(window);
+        return true;
+    case WM_ERASEBKGND:
+        *result = 1;
+        return true;
+    case WM_SIZE:
+        SendMessageA(app.statusBar, WM_SIZE, wParam, lParam);
+        {
+            const int width = LOWORD(lParam);
+            const int parts[4] = {width / 5, 2 * width / 5, width / 2, -1};
+            SendMessageA(app.statusBar, SB_SETPARTS, 4, LPARAM(parts));
+        }
+        return false;
+    case WM_TIMER:
+        if (wParam != RUN_TIMER)
+            return false;
+        OnRunTimer();
+        return true;
+    case HOSTMSG_MODULE_PICKED:
+        SelectModule(reinterpret_cast<ModuleRecord*>(lParam));
+        return true;
+    case HOSTMSG_MODULE_MOVED:
+        Refresh();
+        return true;
+    case WM_LBUTTONDOWN:
+        SelectModule(nullptr);
+        return true;
+    }
+    return false;
+}
+
+HACCEL MakeAccelerators() {
+    ACCEL keys[] = {
+        {FVIRTKEY | FCONTROL, 'N', WORD(HOSTCMD_FILE_NEW)},
+        {FVIRTKEY | FCONTROL, 'O', WORD(HOSTCMD_FILE_OPEN)},
+        {FVIRTKEY | FCONTROL, 'S', WORD(HOSTCMD_FILE_SAVE)},
+        {FVIRTKEY | FCONTROL, 'L', WORD(HOSTCMD_MODULE_CONNECT)},
+        {FVIRTKEY, VK_RETURN, WORD(HOSTCMD_EDIT_MODULE)},
+        {FVIRTKEY, VK_DELETE, WORD(HOSTCMD_MODULE_DELETE)},
+        {FVIRTKEY, VK_F5, WORD(HOSTCMD_EXPERIMENT_START)},
+        {FVIRTKEY, VK_F6, WORD(HOSTCMD_EXPERIMENT_PAUSE)},
+        {FVIRTKEY | FSHIFT, VK_F5, WORD(HOSTCMD_EXPERIMENT_STOP)},
+    };
+    return CreateAcceleratorTableA(keys, int(sizeof keys / sizeof *keys));
+}
+
+// The module popup gets "新しいモジュール" with one entry per registered class, the file
+// popup the recent files.
+void ExtendMenus() {
+    app.classMenu = CreatePopupMenu();
+    for (size_t i = 0; i < Classes().size(); ++i)
+        AppendMenuA(app.classMenu, MF_STRING, HOSTCMD_MODULE_NEW_FIRST + i,
+                    (Classes()[i].className + " - " + Classes()[i].description).c_str());
+    InsertMenuA(HostPopup(HOST_POPUP_MODULE), 0, MF_BYPOSITION | MF_POPUP,
+                reinterpret_cast<UINT_PTR>(app.classMenu), "新しいモジュール(&N)");
+    InsertMenuA(HostPopup(HOST_POPUP_MODULE), 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+    app.recentMenu = CreatePopupMenu();
+    HMENU file = HostPopup(HOST_POPUP_FILE);
+    InsertMenuA(file, UINT(GetMenuItemCount(file) - 1), MF_BYPOSITION | MF_POPUP,
+                reinterpret_cast<UINT_PTR>(app.recentMenu), "最近使ったファイル(&R)");
+    InsertMenuA(file, UINT(GetMenuItemCount(file) - 1), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+    LoadRecent();
+    ShowRecent();
+    DrawMenuBar(MainWindow());
+}
+
+void RegisterCommands() {
+    const struct {
+        uint32_t command;
+        void (*handler)();
+    } commands[] = {
+        {HOSTCMD_FILE_NEW, NewFlowChart},
+        {HOSTCMD_FILE_OPEN, OpenCommand},
+        {HOSTCMD_FILE_SAVE, SaveCommand},
+        {HOSTCMD_FILE_SAVE_AS, SaveAsCommand},
+        {HOSTCMD_EDIT_MODULE, ParametersCommand},
+        {HOSTCMD_MODULE_DELETE, DeleteCommand},
+        {HOSTCMD_MODULE_CONNECT, ConnectCommand},
+        {HOSTCMD_EXPERIMENT_TIME_BASE, TimeBaseCommand},
+        {HOSTCMD_EXPERIMENT_START, StartCommand},
+        {HOSTCMD_EXPERIMENT_PAUSE, PauseCommand},
+        {HOSTCMD_EXPERIMENT_STOP, StopCommand},
+        {HOSTCMD_WINDOW_TILE, TileCommand},
+        {HOSTCMD_WINDOW_CHART, [] { ShowWindow(app.chart, SW_SHOWNORMAL); }},
+        {HOSTCMD_WINDOW_BOARDS, [] { ShowWindow(app.panel, SW_SHOWNORMAL); }},
+        {HOSTCMD_WINDOW_WARNINGS, ShowWarningsWindow},
+    };
+    for (const auto& entry : commands)
+        RegisterHostCommand(entry.command, entry.handler);
+    for (uint32_t i = 0; i < HOSTCMD_RECENT_COUNT; ++i)
+        RegisterHostCommand(HOSTCMD_FILE_RECENT_FIRST + i, [i] {
+            if (i < app.recent.size())
+                OpenFlowChartFile(std::string(app.recent[i]));
+        });
+    for (size_t i = 0; i < Classes().size(); ++i)
+        RegisterHostCommand(HOSTCMD_MODULE_NEW_FIRST + uint32_t(i), [i] {
+            if (i < Classes().size())
+                CreateModule(Classes()[i]);
+        });
+}
+
+} // namespace
+
+bool StartHostWindow() {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    app = App{};
+    app.statusBar =
+        CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                        MainWindow(), nullptr, GetModuleHandleA(nullptr), nullptr);
+    app.chart = MakeLiveChartWindow(MainWindow());
+    app.panel = MakeBoardPanelWindow(MainWindow());
+    MakeWarningsWindow();
+    app.accelerators = MakeAccelerators();
+    if (!app.statusBar || !app.chart || !app.panel || !app.warnings || !app.accelerators)
+        return false;
+    ExtendMenus();
+    RegisterCommands();
+    SetMainWindowHook(OnMainMessage);
+    // A new flow chart starts with the host's usual time base.
+    if (!(MilliSecondsPerSample() > 0))
+        SetMilliSecondsPerSample(1.0);
+    if (BlockSize() == 0)
+        SetBlockSize(100);
+    RECT client;
+    GetClientRect(MainWindow(), &client);
+    SendMessageA(MainWindow(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    SetTimer(MainWindow(), RUN_TIMER, LIVE_CHART_INTERVAL_MS, nullptr);
+    ShowCaption();
+    ShowStatus();
+    return true;
+}
+
+void StopHostWindow() {
+    StopIfRunning();
+    SetMainWindowHook(nullptr);
+    KillTimer(MainWindow(), RUN_TIMER);
+    for (HWND window : {app.statusBar, app.chart, app.panel, app.warnings})
+        if (IsWindow(window))
+            DestroyWindow(window);
+    if (app.accelerators)
+        DestroyAcceleratorTable(app.accelerators);
+    app = App{};
+}
+
+void PumpWindowMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (app.accelerators && TranslateAcceleratorA(MainWindow(), app.accelerators, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+int RunHostWindow(const std::string& pluginPath, const std::string& flowChart) {
+    HostOptions options;
+    options.interactive = true;
+    if (!HostStart(options))
+        return 1;
+    if (!LoadPlugin(pluginPath.c_str())) {
+        Alert("プラグインを読み込めません: " + pluginPath, MB_ICONERROR);
+        HostStop();
+        return 1;
+    }
+    if (!CallSetup()) {
+        Alert("SetupPemoDLL が 0 を返しました (lumo31a.dll がないか、エントリが欠けています)。",
+              MB_ICONERROR);
+        HostStop();
+        return 1;
+    }
+    if (!StartHostWindow()) {
+        HostStop();
+        return 1;
+    }
+    if (!flowChart.empty())
+        OpenFlowChartFile(flowChart);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (TranslateAcceleratorA(MainWindow(), app.accelerators, &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    StopHostWindow();
+    CloseWorksheet();
+    CallFinish();
+    HostStop();
+    return 0;
+}
+
+bool OpenFlowChartFile(const std::string& given) {
+    char full[MAX_PATH];
+    const DWORD length = GetFullPathNameA(given.c_str(), MAX_PATH, full, nullptr);
+    const std::string path = length && length < MAX_PATH ? full : given;
+    Worksheet sheet;
+    WorksheetError error;
+    if (!ReadFlowChart(path, &sheet, &error)) {
+        Alert(error.Text());
+        return false;
+    }
+    StopIfRunning();
+    ApplyDriverConfigBeside(path);
+    if (!OpenWorksheet(sheet, &error)) {
+        error.file = path;
+        Alert(error.Text());
+        return false;
+    }
+    app.selected = nullptr;
+    app.path = path;
+    RememberFile(path);
+    ShowCaption();
+    Refresh();
+    return true;
+}
+
+bool SaveFlowChartFile(const std::string& path) {
+    std::string error;
+    if (!WriteFlowChart(path, CurrentWorksheet(), &error)) {
+        Alert(error);
+        return false;
+    }
+    app.path = path;
+    RememberFile(path);
+    ShowCaption();
+    return true;
+}
+
+const std::string& FlowChartPath() {
+    return app.path;
+}
+
+const std::vector<std::string>& RecentFiles() {
+    return app.recent;
+}
+
+ModuleRecord* CreateModule(const RegisteredClass& moduleClass) {
+    if (CurrentRun().active) {
+        Alert("実験中はモジュールを加えられません。");
+        return nullptr;
+    }
+    ModuleRecord* module = NewModule(moduleClass);
+    if (!module)
+        return nullptr;
+    if (SendModuleMessage(module, MODMSG_CREATE) != 1) {
+        DeleteModuleRecord(module); // the plug-in made nothing of it
+        Refresh();
+        return nullptr;
+    }
+    SelectModule(module);
+    return module;
+}
+
+void DeleteModule(ModuleRecord* module) {
+    if (CurrentRun().active) {
+        Alert("実験中はモジュールを削除できません。");
+        return;
+    }
+    SendModuleMessage(module, MODMSG_DELETE);
+    if (app.selected == module)
+        app.selected = nullptr;
+    DeleteModuleRecord(module);
+    Refresh();
+}
+
+void SelectModule(ModuleRecord* module) {
+    app.selected = module;
+    Refresh();
+}
+
+ModuleRecord* SelectedModule() {
+    return app.selected;
+}
+
+HWND StatusBarWindow() {
+    return app.statusBar;
+}
+HWND LiveChartWindow() {
+    return app.chart;
+}
+HWND BoardPanelWindow() {
+    return app.panel;
+}
+HWND WarningsWindow() {
+    return app.warnings;
+}
+
+} // namespace standin
