@@ -1,6 +1,7 @@
 #include "sim/host/ExperimentRun.h"
 
 #include "sim/host/HostInternal.h"
+#include "sim/host/Worksheet.h"
 
 #include <mmsystem.h>
 
@@ -157,6 +158,13 @@ bool StartRun(const RunSettings& settings, const RunHooks& hooks, std::string* r
     };
     if (run.active)
         return refuse("an experiment is already running");
+    // Blocks of no samples or a sample distance of zero would have the modules spin without
+    // the clock moving.
+    WorksheetError timeBaseError;
+    if (!CheckTimeBase(TimeBase{settings.msPerSample, settings.blockSize}, &timeBaseError)) {
+        const std::string why = "the time base: " + timeBaseError.Text();
+        return refuse(why.c_str());
+    }
     run.order = FlowOrder();
     if (run.order.empty())
         return refuse("the flow chart has no modules");

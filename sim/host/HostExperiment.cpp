@@ -245,8 +245,7 @@ int32_t PEMO_HOSTCALL ShowWarning(const char* title, const char* text) {
     }
     Echo("warning \"" + warning.title + "\": " + warning.text);
     if (Options().interactive)
-        MessageBoxA(MainWindow(), warning.text.c_str(), warning.title.c_str(),
-                    MB_OK | MB_ICONWARNING);
+        ShowWarningBox(warning);
     return 1;
 }
 

@@ -17,6 +17,9 @@ bool StartMemory(bool guardPages); // HostMemory.cpp
 void StopMemory();
 bool StartMainWindow(); // HostWindow.cpp
 void StopMainWindow();
+// The message box of a warning (interactive hosts): at once on the window's thread; from
+// another thread (the processing) queued to the window's thread, so that the processing goes on.
+void ShowWarningBox(const Warning& warning);
 bool StartBitmaps(); // HostBitmaps.cpp: control pictures, pens and brushes
 void StopBitmaps();
 bool StartNameTable(); // HostNameTable.cpp: the storage the variable names designate

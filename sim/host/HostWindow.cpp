@@ -4,6 +4,7 @@
 #include "sim/host/HostInternal.h"
 
 #include <map>
+#include <mutex>
 
 namespace standin {
 
@@ -20,6 +21,12 @@ std::map<uint32_t, MenuEntryHandler> pluginCommands;
 std::vector<uint32_t> pluginCommandOrder;
 std::map<uint32_t, std::function<void()>> hostCommands;
 MainWindowHook mainWindowHook;
+
+// Warnings of other threads waiting for their boxes, and whether the window's thread is showing
+// them.
+std::mutex waitingMutex;
+std::vector<Warning> waitingBoxes;
+bool showingWaiting = false;
 
 struct MenuItem {
     uint32_t command; // 0: separator
@@ -94,6 +101,8 @@ void OnClose() {
         PostQuitMessage(0);
 }
 
+void ShowWaitingBoxes();
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (mainWindowHook && mainWindowHook(window, message, wParam, lParam, &result))
@@ -106,11 +115,39 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         OnCommand(LOWORD(wParam));
         return 0;
+    case HOSTMSG_WARNING_BOXES:
+        ShowWaitingBoxes();
+        return 0;
     case WM_CLOSE:
         OnClose();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The first waiting warning as its own box; the ones that came with it, or while it was open,
+// in one box of their count (a failing port warns at every sample). All are in the records.
+void ShowWaitingBoxes() {
+    if (showingWaiting)
+        return;
+    showingWaiting = true;
+    for (;;) {
+        std::vector<Warning> batch;
+        {
+            std::lock_guard<std::mutex> lock(waitingMutex);
+            batch.swap(waitingBoxes);
+        }
+        if (batch.empty())
+            break;
+        MessageBoxA(mainWindow, batch[0].text.c_str(), batch[0].title.c_str(),
+                    MB_OK | MB_ICONWARNING);
+        if (batch.size() > 1) {
+            const std::string more = "ほかに " + std::to_string(batch.size() - 1) +
+                                     " 件の警告があります (ウィンドウ - 警告の一覧)。";
+            MessageBoxA(mainWindow, more.c_str(), batch[1].title.c_str(), MB_OK | MB_ICONWARNING);
+        }
+    }
+    showingWaiting = false;
 }
 
 void ShowAboutHost() {
@@ -165,6 +202,10 @@ void StopMainWindow() {
     pluginCommandOrder.clear();
     hostCommands.clear();
     mainWindowHook = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(waitingMutex);
+        waitingBoxes.clear();
+    }
     UnregisterClassA(mainWindowClass, GetModuleHandleA(nullptr));
 }
 
@@ -218,6 +259,22 @@ void PumpMessages() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+}
+
+void ShowWarningBox(const Warning& warning) {
+    if (!mainWindow || GetWindowThreadProcessId(mainWindow, nullptr) == GetCurrentThreadId()) {
+        MessageBoxA(mainWindow, warning.text.c_str(), warning.title.c_str(),
+                    MB_OK | MB_ICONWARNING);
+        return;
+    }
+    bool first;
+    {
+        std::lock_guard<std::mutex> lock(waitingMutex);
+        first = waitingBoxes.empty();
+        waitingBoxes.push_back(warning);
+    }
+    if (first)
+        PostMessageA(mainWindow, HOSTMSG_WARNING_BOXES, 0, 0);
 }
 
 void RegisterHostCommand(uint32_t commandId, std::function<void()> handler) {

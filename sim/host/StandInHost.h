@@ -78,8 +78,13 @@ HMENU HostPopup(int index);
 using MainWindowHook = std::function<bool(HWND, UINT, WPARAM, LPARAM, LRESULT* result)>;
 void SetMainWindowHook(MainWindowHook hook);
 // Posted to the main window when the user picks a module on the desk (lParam: the
-// ModuleRecord) and when one was dragged to a new place.
-enum : UINT { HOSTMSG_MODULE_PICKED = WM_APP + 1, HOSTMSG_MODULE_MOVED = WM_APP + 2 };
+// ModuleRecord) and when one was dragged to a new place; and when warnings of another thread
+// wait for their message boxes.
+enum : UINT {
+    HOSTMSG_MODULE_PICKED = WM_APP + 1,
+    HOSTMSG_MODULE_MOVED = WM_APP + 2,
+    HOSTMSG_WARNING_BOXES = WM_APP + 3,
+};
 // Gives a menu command of the host its handler (replacing an earlier one). Commands the
 // plug-in registered through RegisterMenuEntry take precedence.
 void RegisterHostCommand(uint32_t commandId, std::function<void()> handler);

@@ -50,21 +50,21 @@ bool CheckBlock(const std::vector<uint8_t>& block, uint32_t size, const std::str
     if (block.size() == size)
         return true;
     return Fail(error, path,
-                "a block of " + std::to_string(block.size()) + " bytes; the class \"" +
-                    className + "\" keeps " + std::to_string(size));
+                "a block of " + std::to_string(block.size()) + " bytes; the class \"" + className +
+                    "\" keeps " + std::to_string(size));
 }
 
 bool CheckModule(const WorksheetModule& module, size_t index, WorksheetError* error) {
     const RegisteredClass* moduleClass = FindClass(module.className.c_str());
     if (!moduleClass)
         return Fail(error, ModulePath(index, "class"),
-                    "no module class \"" + module.className + "\" is registered (registered: " +
-                        RegisteredNames() + ")");
+                    "no module class \"" + module.className +
+                        "\" is registered (registered: " + RegisteredNames() + ")");
     const ModuleRecord* record = nullptr;
-    const bool textsFit = CheckText(module.name, sizeof record->moduleName - 1,
-                                    ModulePath(index, "name"), error) &&
-                          CheckText(module.description, sizeof record->moduleDescription - 1,
-                                    ModulePath(index, "description"), error);
+    const bool textsFit =
+        CheckText(module.name, sizeof record->moduleName - 1, ModulePath(index, "name"), error) &&
+        CheckText(module.description, sizeof record->moduleDescription - 1,
+                  ModulePath(index, "description"), error);
     if (!textsFit)
         return false;
     if (module.inputs > MAX_CHANNELS)
@@ -78,8 +78,8 @@ bool CheckModule(const WorksheetModule& module, size_t index, WorksheetError* er
 }
 
 // One end of a connection: the module exists and has the channel.
-bool CheckEnd(const Worksheet& sheet, uint32_t module, uint32_t channel, bool output,
-              size_t index, WorksheetError* error) {
+bool CheckEnd(const Worksheet& sheet, uint32_t module, uint32_t channel, bool output, size_t index,
+              WorksheetError* error) {
     const char* end = output ? "from" : "to";
     if (module >= sheet.modules.size())
         return Fail(error, ConnectionPath(index, end) + "/module",
@@ -111,15 +111,6 @@ bool CheckConnections(const Worksheet& sheet, WorksheetError* error) {
                                 " is already fed by connection " + std::to_string(earlier));
         }
     }
-    return true;
-}
-
-bool CheckTimeBase(const TimeBase& timeBase, WorksheetError* error) {
-    if (!std::isfinite(timeBase.msPerSample) || timeBase.msPerSample <= 0 ||
-        timeBase.msPerSample > 1e6)
-        return Fail(error, "/timeBase/msPerSample", "must be above 0 and at most 1000000");
-    if (timeBase.blockSize < 1 || timeBase.blockSize > MAX_BLOCK_SIZE)
-        return Fail(error, "/timeBase/blockSize", "must be 1 to 65535 samples");
     return true;
 }
 
@@ -158,6 +149,15 @@ std::string FieldText(const char* field, size_t size) {
 }
 
 } // namespace
+
+bool CheckTimeBase(const TimeBase& timeBase, WorksheetError* error) {
+    if (!std::isfinite(timeBase.msPerSample) || timeBase.msPerSample <= 0 ||
+        timeBase.msPerSample > 1e6)
+        return Fail(error, "/timeBase/msPerSample", "must be above 0 and at most 1000000");
+    if (timeBase.blockSize < 1 || timeBase.blockSize > MAX_BLOCK_SIZE)
+        return Fail(error, "/timeBase/blockSize", "must be 1 to 65535 samples");
+    return true;
+}
 
 std::string WorksheetError::Text() const {
     std::string text = file.empty() ? std::string() : file + ": ";
@@ -241,9 +241,9 @@ Worksheet CurrentWorksheet() {
         return uint32_t(modules.size());
     };
     for (const Connection& connection : Connections())
-        sheet.connections.push_back(WorksheetConnection{indexOf(connection.from),
-                                                        connection.outChannel,
-                                                        indexOf(connection.to), connection.inChannel});
+        sheet.connections.push_back(
+            WorksheetConnection{indexOf(connection.from), connection.outChannel,
+                                indexOf(connection.to), connection.inChannel});
     sheet.timeBase.msPerSample = MilliSecondsPerSample();
     sheet.timeBase.blockSize = BlockSize();
     return sheet;
@@ -264,8 +264,8 @@ ModuleRecord* RestoreModule(const WorksheetModule& stored, int32_t* restoreResul
     return module;
 }
 
-WorksheetModule StoredModule(const char* className, uint16_t slot, uint16_t port,
-                             uint32_t inputs, uint32_t outputs) {
+WorksheetModule StoredModule(const char* className, uint16_t slot, uint16_t port, uint32_t inputs,
+                             uint32_t outputs) {
     WorksheetModule stored;
     stored.className = className;
     stored.inputs = inputs;

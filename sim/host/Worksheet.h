@@ -18,7 +18,7 @@ struct WorksheetModule {
     std::string name;        // code page 932, at most 12 bytes
     std::string description; // code page 932, at most 40 bytes
     uint32_t inputs = 0, outputs = 0;
-    int32_t x = 0, y = 0;       // the module's window on the desk
+    int32_t x = 0, y = 0;        // the module's window on the desk
     std::vector<uint8_t> params; // the parameter block, byte for byte
     std::vector<uint8_t> extra;  // the extra block, byte for byte
 };
@@ -61,6 +61,9 @@ enum : uint32_t {
 // Checks the worksheet against itself and the registered classes (class known, blocks of the
 // class's sizes, names that fit, channels and connections that exist, a usable time base).
 bool CheckWorksheet(const Worksheet& sheet, WorksheetError* error);
+// The time base alone: a sample distance above 0 ms and at most 1000000 ms, blocks of 1 to
+// MAX_BLOCK_SIZE samples.
+bool CheckTimeBase(const TimeBase& timeBase, WorksheetError* error);
 // Replaces the open flow chart with `sheet`: the open one's modules get MODMSG_DELETE and go,
 // then each module of `sheet` is made from its stored bytes and gets MODMSG_RESTORE, in order
 // (each result in `restoreResults`, when given); connections and time base follow. When the
@@ -78,7 +81,7 @@ void CloseWorksheet();
 ModuleRecord* RestoreModule(const WorksheetModule& stored, int32_t* restoreResult = nullptr);
 // A stored module of one of the plug-in's classes: zero blocks of the class's sizes with slot
 // and port written, the class's default names, no channels beyond those given.
-WorksheetModule StoredModule(const char* className, uint16_t slot, uint16_t port,
-                             uint32_t inputs, uint32_t outputs);
+WorksheetModule StoredModule(const char* className, uint16_t slot, uint16_t port, uint32_t inputs,
+                             uint32_t outputs);
 
 } // namespace standin

@@ -1,12 +1,13 @@
 // Headless runs of the loopback example on the real clock: the report agrees with what the
 // simulated driver logged, the progress comes at its interval, the plot shows the samples
 // where they are; the plug-in's stop request ends a run, a pause holds it, a refused start
-// runs nothing.
+// (by a module or for an unusable time base) runs nothing.
 #include "sim/host/PngFile.h"
 #include "sim/host/RunPlot.h"
 #include "tests/common/MessageSequence.h"
 #include "tests/standin/StandInTestSupport.h"
 
+#include <cmath>
 #include <regex>
 
 using namespace standintest;
@@ -71,7 +72,8 @@ TEST_F(LoopbackRun, AOneSecondRunReportsWhatTheDriverLoggedWithProgressAndAPlot)
         EXPECT_GE(progress[i].blocks, i ? progress[i - 1].blocks : 0);
     }
     EXPECT_EQ(progress.back().elapsedMs, 1000u);
-    EXPECT_EQ(progress.back().blocks, report.modules[0].blocksReleased + report.modules[2].blocksReleased);
+    EXPECT_EQ(progress.back().blocks,
+              report.modules[0].blocksReleased + report.modules[2].blocksReleased);
 
     // The report's port counts are the driver's, and its trace is the driver's log.
     const std::vector<LumoSimCall> calls = PortCalls();
@@ -84,11 +86,10 @@ TEST_F(LoopbackRun, AOneSecondRunReportsWhatTheDriverLoggedWithProgressAndAPlot)
     std::vector<LumoSimCall> traced;
     for (const standin::TraceEvent& event : recorder.Events())
         if (event.kind != standin::TraceEvent::BlockReleased)
-            traced.push_back(LumoSimCall{0, event.kind == standin::TraceEvent::PortRead
-                                                ? LUMO_SIM_IN_PORT
-                                                : LUMO_SIM_OUT_PORT,
-                                         event.slot, event.port, event.byte, 0, 0, event.ok,
-                                         event.tick});
+            traced.push_back(LumoSimCall{
+                0,
+                event.kind == standin::TraceEvent::PortRead ? LUMO_SIM_IN_PORT : LUMO_SIM_OUT_PORT,
+                event.slot, event.port, event.byte, 0, 0, event.ok, event.tick});
     ASSERT_EQ(traced.size(), calls.size());
     for (size_t i = 0; i < calls.size(); ++i)
         ASSERT_EQ(std::make_tuple(traced[i].entry, traced[i].slot, traced[i].port,
@@ -197,6 +198,23 @@ TEST_F(LoopbackRun, ARefusedStartRunsNothing) {
     EXPECT_FALSE(standin::ExperimentRunning());
     ASSERT_EQ(standin::Warnings().size(), 1u);
     EXPECT_EQ(standin::Warnings()[0].title, "Lumo-P31");
+    EXPECT_TRUE(PortCalls().empty());
+
+    // A time base the host cannot keep is refused before any module hears of the run.
+    const struct {
+        double ms;
+        uint32_t block;
+    } unusable[] = {{1, 0}, {1, 65536}, {0, 100}, {-1, 100}, {NAN, 100}, {2e6, 100}};
+    for (const auto& c : unusable) {
+        standin::RunSettings settings = Settings(1000);
+        settings.msPerSample = c.ms;
+        settings.blockSize = c.block;
+        refusal.clear();
+        EXPECT_FALSE(standin::StartRun(settings, {}, &refusal)) << c.ms << " " << c.block;
+        EXPECT_NE(refusal.find("time base"), std::string::npos) << refusal;
+    }
+    EXPECT_FALSE(standin::CurrentRun().active);
+    EXPECT_EQ(standin::Warnings().size(), 1u);
     EXPECT_TRUE(PortCalls().empty());
 }
 

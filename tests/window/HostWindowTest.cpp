@@ -201,8 +201,11 @@ TEST_F(HostWindow, CreateParametersAndDeleteGoThroughThePluginsDialogs) {
     EXPECT_EQ(in->outputChannelCount, channels + 1);
     EXPECT_STREQ(in->moduleName, "Switches");
 
-    // The claimed port is not offered again until the module is deleted (Delete key).
-    Answer(Command(NewModuleCommand("Lumo-P31 IN")),
+    // The claimed port is not offered again until the module is deleted (Delete key). The
+    // plug-in's own popup entry for the class makes a module of it too.
+    const uint32_t classCommand = standin::Classes()[ClassIndex("Lumo-P31 IN")].record.classId;
+    EXPECT_TRUE(MenuHas(standin::MainMenu(), classCommand));
+    Answer(Command(classCommand),
            {[&](HWND d) { offeredThen = modal::ComboItems(d, IDC_DEVSEL_PORTS); }, cancel});
     EXPECT_EQ(offeredThen.size(), 3u);
     EXPECT_EQ(standin::Modules().size(), 1u) << "a refused create leaves no module";
@@ -288,6 +291,53 @@ TEST_F(HostWindow, ASwitchOnTheBoardPanelIsReadInTheNextBlock) {
     EXPECT_EQ(SendMessageA(standin::WarningsWindow(), LB_GETCOUNT, 0, 0), 3);
     Click(panel, standin::BoardButtonPoint(panel, 0));
     EXPECT_EQ(testsupport::SimulatedDriver().BoardState(0), LUMO_SIM_BOARD_INSERTED);
+}
+
+// A board pulled out during a run: the plug-in warns at every failed read from the processing
+// thread, which goes on while the window shows the first warning in a box and the rest in one
+// box of their count; the list has them all.
+TEST_F(HostWindow, WarningsOfTheProcessingComeAsBoxesWithoutHoldingIt) {
+    ASSERT_TRUE(standin::OpenFlowChartFile(Loopback()));
+    ChooseMenuCommand(standin::HOSTCMD_EXPERIMENT_START);
+    Serve(200);
+    standin::Options().interactive = true;
+    const HWND panel = standin::BoardPanelWindow();
+    size_t warningsAtFirstBox = 0;
+    std::string summary;
+    const modal::Outcome outcome =
+        Answer([panel] { Click(panel, standin::BoardButtonPoint(panel, 0)), Serve(1500); },
+               {[&](HWND d) {
+                    warningsAtFirstBox = standin::WarningCount();
+                    modal::Click(d, IDOK);
+                },
+                [&](HWND d) {
+                    summary = modal::Text(d, 0xFFFF);
+                    modal::Click(d, IDOK);
+                }});
+    standin::Options().interactive = false;
+    EXPECT_EQ(outcome.dialogsCreated, 2);
+    EXPECT_FALSE(standin::CurrentRun().active) << "the plug-in asked to stop";
+    const size_t warnings = standin::WarningCount();
+    EXPECT_GT(warningsAtFirstBox, 1u) << "the processing went on while the box was open";
+    EXPECT_NE(summary.find(std::to_string(warnings - 1)), std::string::npos) << summary;
+    EXPECT_EQ(size_t(SendMessageA(standin::WarningsWindow(), LB_GETCOUNT, 0, 0)), warnings);
+    Click(panel, standin::BoardButtonPoint(panel, 0));
+}
+
+// The panel, shown, fits every board there is; each board's switches are where a click finds
+// them.
+TEST_F(HostWindow, TheBoardPanelFitsItsBoards) {
+    ASSERT_TRUE(testsupport::SimulatedDriver().Apply("board 3\nboard 7\nboard 9\n"));
+    ChooseMenuCommand(standin::HOSTCMD_WINDOW_BOARDS);
+    const HWND panel = standin::BoardPanelWindow();
+    RECT client;
+    GetClientRect(panel, &client);
+    for (int slot : {0, 3, 7, 9}) {
+        const POINT at = standin::SwitchPoint(panel, slot, 3, 0);
+        EXPECT_TRUE(PtInRect(&client, at)) << slot;
+        Click(panel, at);
+        EXPECT_EQ(testsupport::SimulatedDriver().InputSwitches(slot, 3), 1) << slot;
+    }
 }
 
 TEST_F(HostWindow, OpenMoveAndSaveThroughTheWindowWriteTheHeadlessFile) {

@@ -1,6 +1,7 @@
 #include "sim/host/window/BoardPanel.h"
 
 #include "sim/driver/LumoSimControl.h"
+#include "sim/host/window/ToolWindow.h"
 
 #include <cstdio>
 #include <vector>
@@ -104,32 +105,32 @@ void PaintBoard(HDC dc, LumoSim& sim, int slot, POINT origin) {
     }
 }
 
-void PaintPanel(HWND window) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    RECT area;
-    GetClientRect(window, &area);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, area.right, area.bottom);
-    HGDIOBJ oldBitmap = SelectObject(memory, bitmap);
-    FillRect(memory, &area, GetSysColorBrush(COLOR_BTNFACE));
-    HGDIOBJ oldFont = SelectObject(memory, GetStockObject(DEFAULT_GUI_FONT));
-    SetBkMode(memory, TRANSPARENT);
+void PaintPanel(HDC dc, const RECT& area) {
+    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+    HGDIOBJ oldFont = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(dc, TRANSPARENT);
     LumoSim sim;
     if (!LumoSimConnect(sim)) {
         const char none[] = "模擬ドライバが読み込まれていません";
-        TextOutA(memory, 8, 8, none, lstrlenA(none));
+        TextOutA(dc, 8, 8, none, lstrlenA(none));
     } else {
         const std::vector<int> slots = PresentSlots(sim);
         for (size_t i = 0; i < slots.size(); ++i)
-            PaintBoard(memory, sim, slots[i], BoardOrigin(int(i)));
+            PaintBoard(dc, sim, slots[i], BoardOrigin(int(i)));
     }
-    BitBlt(dc, 0, 0, area.right, area.bottom, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, oldFont);
-    SelectObject(memory, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    EndPaint(window, &paint);
+    SelectObject(dc, oldFont);
+}
+
+const DWORD panelStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+
+// The frame that shows every board present (one row without the simulated driver).
+SIZE FrameForBoards() {
+    LumoSim sim;
+    const int boards = LumoSimConnect(sim) ? int(PresentSlots(sim).size()) : 0;
+    const int rows = boards > 2 ? (boards + 1) / 2 : 1;
+    RECT frame = {0, 0, 2 * BOARD_WIDTH + 24, rows * (BOARD_HEIGHT + 8) + 8};
+    AdjustWindowRectEx(&frame, panelStyle, FALSE, WS_EX_TOOLWINDOW);
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
 }
 
 // A click: a switch flips its bit (the port reads the switches from then on), the button
@@ -162,47 +163,36 @@ void OnClick(HWND window, POINT point) {
 LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT:
-        PaintPanel(window);
+        PaintBuffered(window, PaintPanel);
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
         OnClick(window, POINT{short(LOWORD(lParam)), short(HIWORD(lParam))});
         return 0;
-    case WM_SHOWWINDOW:
-        // The lamps follow the writes while the panel is shown.
-        if (wParam)
-            SetTimer(window, REFRESH_TIMER, 100, nullptr);
-        else
-            KillTimer(window, REFRESH_TIMER);
-        break;
-    case WM_TIMER:
-        InvalidateRect(window, nullptr, FALSE);
+    case WM_CREATE:
+        SetTimer(window, REFRESH_TIMER, 100, nullptr);
         return 0;
-    case WM_CLOSE:
-        ShowWindow(window, SW_HIDE);
+    case WM_SHOWWINDOW: // shown, the panel fits the boards there are now
+        if (wParam) {
+            const SIZE frame = FrameForBoards();
+            SetWindowPos(window, nullptr, 0, 0, frame.cx, frame.cy,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        break;
+    case WM_TIMER: // the lamps follow the writes while the panel is shown
+        if (IsWindowVisible(window))
+            InvalidateRect(window, nullptr, FALSE);
         return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return ToolWindowDefault(window, message, wParam, lParam);
 }
 
 } // namespace
 
 HWND MakeBoardPanelWindow(HWND owner) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = PanelProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_HAND);
-    windowClass.lpszClassName = panelClass;
-    RegisterClassA(&windowClass); // fails harmlessly when still registered
-    RECT frame = {0, 0, 2 * BOARD_WIDTH + 24, BOARD_HEIGHT + 16};
-    AdjustWindowRectEx(&frame, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, FALSE,
-                       WS_EX_TOOLWINDOW);
-    return CreateWindowExA(WS_EX_TOOLWINDOW, panelClass, "ボードパネル",
-                           WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, 640, 40,
-                           frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
+    const SIZE frame = FrameForBoards();
+    return MakeToolWindow(owner, {panelClass, PanelProc, IDC_HAND, "ボードパネル", panelStyle, 640,
+                                  40, frame.cx, frame.cy});
 }
 
 POINT SwitchPoint(HWND, int slot, int port, int bit) {

@@ -111,18 +111,26 @@ std::string ChooseFile(bool save) {
 }
 
 // The simulated driver's configuration beside a flow chart comes on top of the running one, so
-// that its boards are there when the modules claim their ports.
+// that its boards are there when the modules claim their ports. Not again when the driver read
+// that very file at load (pemo_host open FLOWCHART): applying restarts its fault counts. The
+// plug-in lists its boards once, at set-up, so a board that only the later file adds stays
+// unknown to it.
 void ApplyDriverConfigBeside(const std::string& path) {
-    std::ifstream file(DriverConfigBeside(path), std::ios::binary);
+    const std::string beside = DriverConfigBeside(path);
+    std::ifstream file(beside, std::ios::binary);
     LumoSim sim;
     if (!file || !LumoSimConnect(sim))
+        return;
+    char origin[MAX_PATH] = "";
+    sim.ConfigOrigin(origin, sizeof origin);
+    if (lstrcmpiA(origin, beside.c_str()) == 0)
         return;
     std::ostringstream text;
     text << file.rdbuf();
     if (!sim.Apply(text.str().c_str())) {
         char error[256] = "";
         sim.ConfigError(error, sizeof error);
-        Alert(DriverConfigBeside(path) + ": " + error);
+        Alert(beside + ": " + error);
     }
 }
 
@@ -282,9 +290,11 @@ void TileCommand() {
     RECT main;
     GetWindowRect(MainWindow(), &main);
     SetWindowPos(app.chart, nullptr, main.left, main.bottom, main.right - main.left, 360,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(app.panel, nullptr, main.right, main.top, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(app.chart, SW_SHOWNOACTIVATE);
+    ShowWindow(app.panel, SW_SHOWNOACTIVATE);
 }
 
 // ---- The status bar, the warnings and the run's pace -----------------------------------------
@@ -484,11 +494,15 @@ void RegisterCommands() {
             if (i < app.recent.size())
                 OpenFlowChartFile(std::string(app.recent[i]));
         });
-    for (size_t i = 0; i < Classes().size(); ++i)
-        RegisterHostCommand(HOSTCMD_MODULE_NEW_FIRST + uint32_t(i), [i] {
+    for (size_t i = 0; i < Classes().size(); ++i) {
+        const auto create = [i] {
             if (i < Classes().size())
                 CreateModule(Classes()[i]);
-        });
+        };
+        RegisterHostCommand(HOSTCMD_MODULE_NEW_FIRST + uint32_t(i), create);
+        // The entries of the plug-in's own popup carry its classes' ids: a new module too.
+        RegisterHostCommand(Classes()[i].record.classId, create);
+    }
 }
 
 } // namespace

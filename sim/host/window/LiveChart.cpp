@@ -2,6 +2,7 @@
 
 #include "sim/driver/LumoSimControl.h"
 #include "sim/host/ExperimentRun.h"
+#include "sim/host/window/ToolWindow.h"
 
 #include <algorithm>
 #include <atomic>
@@ -46,38 +47,19 @@ std::map<ModuleRecord*, size_t> moduleIndex;
 std::atomic<uint64_t> redraws{0};
 const char chartClass[] = "PemoStandInLiveChart";
 
-void PaintChart(HWND window) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    RECT area;
-    GetClientRect(window, &area);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, area.right, area.bottom);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    DrawStripChart(memory, area, LiveChart(CurrentRun().elapsedMs / 1000.0));
-    BitBlt(dc, 0, 0, area.right, area.bottom, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    EndPaint(window, &paint);
-    ++redraws;
-}
-
 LRESULT CALLBACK ChartProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT:
-        PaintChart(window);
+        PaintBuffered(window, [](HDC dc, const RECT& area) {
+            DrawStripChart(dc, area, LiveChart(CurrentRun().elapsedMs / 1000.0));
+        });
+        ++redraws;
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_SIZE:
         InvalidateRect(window, nullptr, FALSE);
         return 0;
-    case WM_CLOSE:
-        ShowWindow(window, SW_HIDE);
-        return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return ToolWindowDefault(window, message, wParam, lParam);
 }
 
 } // namespace
@@ -149,14 +131,8 @@ StripChart LiveChart(double seconds) {
 }
 
 HWND MakeLiveChartWindow(HWND owner) {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = ChartProc;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = chartClass;
-    RegisterClassA(&windowClass); // fails harmlessly when still registered
-    return CreateWindowExA(WS_EX_TOOLWINDOW, chartClass, "ストリップチャート", WS_OVERLAPPEDWINDOW,
-                           120, 330, 820, 420, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return MakeToolWindow(owner, {chartClass, ChartProc, IDC_ARROW, "ストリップチャート",
+                                  WS_OVERLAPPEDWINDOW, 120, 330, 820, 420});
 }
 
 uint64_t LiveChartRedraws() {
