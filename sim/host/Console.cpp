@@ -35,17 +35,34 @@ void ConsolePrint(const std::string& utf8) {
                   nullptr);
 }
 
-void ConsolePrintf(const char* format, ...) {
-    va_list arguments;
-    va_start(arguments, format);
+namespace {
+
+std::string FormatList(const char* format, va_list arguments) {
     va_list again;
     va_copy(again, arguments);
     const int length = std::vsnprintf(nullptr, 0, format, arguments);
-    va_end(arguments);
     std::vector<char> text(size_t(length > 0 ? length : 0) + 1);
     std::vsnprintf(text.data(), text.size(), format, again);
     va_end(again);
-    ConsolePrint(std::string(text.data(), text.size() - 1));
+    return std::string(text.data(), text.size() - 1);
+}
+
+} // namespace
+
+void ConsolePrintf(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    const std::string text = FormatList(format, arguments);
+    va_end(arguments);
+    ConsolePrint(text);
+}
+
+std::string FormatText(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    std::string text = FormatList(format, arguments);
+    va_end(arguments);
+    return text;
 }
 
 } // namespace standin

@@ -10,6 +10,8 @@ namespace standin {
 void ConsolePrint(const std::string& utf8);
 // printf-style, the arguments UTF-8 where they are text.
 void ConsolePrintf(const char* format, ...) __attribute__((format(gnu_printf, 1, 2)));
+// printf into a string of any length.
+std::string FormatText(const char* format, ...) __attribute__((format(gnu_printf, 1, 2)));
 // Whether standard output is a console window (not a file or a pipe).
 bool OutputIsConsole();
 

@@ -1,6 +1,8 @@
 // The run report's checks, and the report as text, as JSON and as a CSV trace.
 #include "sim/host/RunReport.h"
 
+#include "sim/host/Console.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdarg>
@@ -13,32 +15,22 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-std::string Format(const char* format, ...) __attribute__((format(gnu_printf, 1, 2)));
-std::string Format(const char* format, ...) {
-    char text[512];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    return text;
-}
-
 std::string PortText(uint16_t slot, bool input, uint16_t port) {
-    return Format("board %u %s port %u", slot, input ? "input" : "output", port);
+    return FormatText("board %u %s port %u", slot, input ? "input" : "output", port);
 }
 
 std::string ModuleText(const RunReport& report, size_t index) {
     if (index >= report.modules.size())
-        return Format("module %zu", index);
-    return Format("module %zu \"%s\"", index, report.modules[index].name.c_str());
+        return FormatText("module %zu", index);
+    return FormatText("module %zu \"%s\"", index, report.modules[index].name.c_str());
 }
 
 // Where a connection's ends meet the ports: "board 0 input port 0 bit 3".
 std::string EndText(const RunReport& report, uint32_t module, uint32_t channel) {
     if (module >= report.modules.size() || !report.modules[module].hasPort)
-        return Format("module %u channel %u", module, channel);
+        return FormatText("module %u channel %u", module, channel);
     const ModuleTally& tally = report.modules[module];
-    return PortText(tally.slot, tally.reads, tally.port) + Format(" bit %u", channel);
+    return PortText(tally.slot, tally.reads, tally.port) + FormatText(" bit %u", channel);
 }
 
 double Seconds(uint32_t ms) {
@@ -59,94 +51,96 @@ void CheckReport(RunReport& report) {
     failures.clear();
     for (const ChannelTally& channel : report.channels) {
         const std::string where =
-            ModuleText(report, channel.module) + Format(" channel %u", channel.channel);
+            ModuleText(report, channel.module) + FormatText(" channel %u", channel.channel);
         if (channel.lateness.early)
-            failures.push_back(where + Format(": %zu blocks released before their due tick",
-                                              channel.lateness.early));
+            failures.push_back(where + FormatText(": %zu blocks released before their due tick",
+                                                  channel.lateness.early));
         if (channel.stampsWrong)
-            failures.push_back(where + Format(": %llu blocks with a start time off the time base",
-                                              (unsigned long long)channel.stampsWrong));
+            failures.push_back(where +
+                               FormatText(": %llu blocks with a start time off the time base",
+                                          (unsigned long long)channel.stampsWrong));
         if (channel.samplesWrong)
-            failures.push_back(where + Format(": %llu of %llu samples differ from the bit read",
-                                              (unsigned long long)channel.samplesWrong,
-                                              (unsigned long long)channel.samplesChecked));
+            failures.push_back(where + FormatText(": %llu of %llu samples differ from the bit read",
+                                                  (unsigned long long)channel.samplesWrong,
+                                                  (unsigned long long)channel.samplesChecked));
     }
     for (const ConnectionTally& connection : report.connections) {
         if (!connection.meetsAtPorts)
             continue;
         const WorksheetConnection& c = connection.connection;
-        const std::string where = Format("connection %u.%u -> %u.%u", c.fromModule, c.outChannel,
-                                         c.toModule, c.inChannel);
+        const std::string where = FormatText("connection %u.%u -> %u.%u", c.fromModule,
+                                             c.outChannel, c.toModule, c.inChannel);
         if (!connection.inOrder())
-            failures.push_back(where + Format(": %llu bits did not reach the output port as read",
-                                              (unsigned long long)connection.mismatches));
+            failures.push_back(where +
+                               FormatText(": %llu bits did not reach the output port as read",
+                                          (unsigned long long)connection.mismatches));
         else if (connection.bitsWritten == 0)
             failures.push_back(where + ": no bit reached the output port");
     }
     for (const LoopTally& loop : report.loops)
         if (loop.matching != loop.reads)
             failures.push_back(PortText(loop.inSlot, true, loop.inPort) +
-                               Format(": %llu of %llu reads differ from what ",
-                                      (unsigned long long)(loop.reads - loop.matching),
-                                      (unsigned long long)loop.reads) +
+                               FormatText(": %llu of %llu reads differ from what ",
+                                          (unsigned long long)(loop.reads - loop.matching),
+                                          (unsigned long long)loop.reads) +
                                PortText(loop.outSlot, false, loop.outPort) + " was last given");
     if (!report.complaints.empty())
-        failures.push_back(Format("%zu complaints of the host about the plug-in",
-                                  report.complaints.size()));
+        failures.push_back(
+            FormatText("%zu complaints of the host about the plug-in", report.complaints.size()));
     if (report.overlaps)
-        failures.push_back(Format("%d port calls overlapped another", report.overlaps));
+        failures.push_back(FormatText("%d port calls overlapped another", report.overlaps));
     if (report.logDropped)
-        failures.push_back(Format("the driver's log lost %u calls: the port checks are incomplete",
-                                  report.logDropped));
+        failures.push_back(FormatText(
+            "the driver's log lost %u calls: the port checks are incomplete", report.logDropped));
 }
 
 std::string ProgressLine(const RunStatus& status, uint64_t portAccesses) {
     const std::string total =
-        status.durationMs ? Format(" / %.1f", Seconds(status.durationMs)) : std::string();
-    return Format("  %6.1f%s s   blocks %llu   port accesses %llu   warnings %zu%s",
-                  Seconds(status.elapsedMs), total.c_str(), (unsigned long long)status.blocks,
-                  (unsigned long long)portAccesses, status.warnings,
-                  status.paused ? "   (paused)" : "");
+        status.durationMs ? FormatText(" / %.1f", Seconds(status.durationMs)) : std::string();
+    return FormatText("  %6.1f%s s   blocks %llu   port accesses %llu   warnings %zu%s",
+                      Seconds(status.elapsedMs), total.c_str(), (unsigned long long)status.blocks,
+                      (unsigned long long)portAccesses, status.warnings,
+                      status.paused ? "   (paused)" : "");
 }
 
 std::string ReportText(const RunReport& report) {
     std::string text;
     auto line = [&text](const std::string& part) { text += part + "\n"; };
-    line(Format("Run: %.1f s (%s); %g ms per sample, blocks of %u samples; %llu rounds",
-                Seconds(report.elapsedMs), RunEndText(report.end), report.settings.msPerSample,
-                report.settings.blockSize, (unsigned long long)report.rounds));
-    line(Format("GetTickCount advanced in steps of %u ms here: a block is seen due at the first "
-                "step at or after its due tick.",
-                report.tickStep));
+    line(FormatText("Run: %.1f s (%s); %g ms per sample, blocks of %u samples; %llu rounds",
+                    Seconds(report.elapsedMs), RunEndText(report.end), report.settings.msPerSample,
+                    report.settings.blockSize, (unsigned long long)report.rounds));
+    line(
+        FormatText("GetTickCount advanced in steps of %u ms here: a block is seen due at the first "
+                   "step at or after its due tick.",
+                   report.tickStep));
     line("");
     line("Modules:");
     for (size_t i = 0; i < report.modules.size(); ++i) {
         const ModuleTally& module = report.modules[i];
         std::string port = module.hasPort ? ", " + PortText(module.slot, module.reads, module.port)
                                           : std::string();
-        line(Format("  %zu \"%s\" (%s%s):", i, module.name.c_str(), module.className.c_str(),
-                    port.c_str()));
-        line(Format("      blocks released %llu (%llu samples), consumed %llu (%llu samples); "
-                    "port reads %llu, writes %llu, failed %llu; warnings %zu",
-                    (unsigned long long)module.blocksReleased,
-                    (unsigned long long)module.samplesReleased,
-                    (unsigned long long)module.blocksConsumed,
-                    (unsigned long long)module.samplesConsumed,
-                    (unsigned long long)module.portReads, (unsigned long long)module.portWrites,
-                    (unsigned long long)module.failedAccesses, module.warnings));
+        line(FormatText("  %zu \"%s\" (%s%s):", i, module.name.c_str(), module.className.c_str(),
+                        port.c_str()));
+        line(FormatText(
+            "      blocks released %llu (%llu samples), consumed %llu (%llu samples); "
+            "port reads %llu, writes %llu, failed %llu; warnings %zu",
+            (unsigned long long)module.blocksReleased, (unsigned long long)module.samplesReleased,
+            (unsigned long long)module.blocksConsumed, (unsigned long long)module.samplesConsumed,
+            (unsigned long long)module.portReads, (unsigned long long)module.portWrites,
+            (unsigned long long)module.failedAccesses, module.warnings));
     }
     if (!report.channels.empty()) {
         line("");
         line("Release against the due tick, ms late (min / median / 99th percentile / max); "
              "early releases must be 0:");
         for (const ChannelTally& channel : report.channels)
-            line(Format("  module %zu channel %u: %4zu blocks, %d / %d / %d / %d, early %zu; "
-                        "samples as read %llu/%llu",
-                        channel.module, channel.channel, channel.lateness.blocks,
-                        channel.lateness.min, channel.lateness.median, channel.lateness.p99,
-                        channel.lateness.max, channel.lateness.early,
-                        (unsigned long long)(channel.samplesChecked - channel.samplesWrong),
-                        (unsigned long long)channel.samplesChecked));
+            line(FormatText("  module %zu channel %u: %4zu blocks, %d / %d / %d / %d, early %zu; "
+                            "samples as read %llu/%llu",
+                            channel.module, channel.channel, channel.lateness.blocks,
+                            channel.lateness.min, channel.lateness.median, channel.lateness.p99,
+                            channel.lateness.max, channel.lateness.early,
+                            (unsigned long long)(channel.samplesChecked - channel.samplesWrong),
+                            (unsigned long long)channel.samplesChecked));
     }
     bool portConnections = false;
     for (const ConnectionTally& connection : report.connections)
@@ -159,35 +153,36 @@ std::string ReportText(const RunReport& report) {
             if (!connection.meetsAtPorts)
                 continue;
             const WorksheetConnection& c = connection.connection;
-            line(Format("  %s -> %s: %llu bits read, %llu written%s, %llu in transit",
-                        EndText(report, c.fromModule, c.outChannel).c_str(),
-                        EndText(report, c.toModule, c.inChannel).c_str(),
-                        (unsigned long long)connection.bitsRead,
-                        (unsigned long long)connection.bitsWritten,
-                        connection.inOrder() ? " in order" : " NOT as read",
-                        (unsigned long long)(connection.bitsRead - connection.bitsWritten)));
+            line(FormatText("  %s -> %s: %llu bits read, %llu written%s, %llu in transit",
+                            EndText(report, c.fromModule, c.outChannel).c_str(),
+                            EndText(report, c.toModule, c.inChannel).c_str(),
+                            (unsigned long long)connection.bitsRead,
+                            (unsigned long long)connection.bitsWritten,
+                            connection.inOrder() ? " in order" : " NOT as read",
+                            (unsigned long long)(connection.bitsRead - connection.bitsWritten)));
         }
     }
     if (!report.loops.empty()) {
         line("");
         line("Input ports wired to an output port, each read against the byte last written there:");
         for (const LoopTally& loop : report.loops)
-            line(Format("  %s <- %s: %llu reads, %llu as written",
-                        PortText(loop.inSlot, true, loop.inPort).c_str(),
-                        PortText(loop.outSlot, false, loop.outPort).c_str(),
-                        (unsigned long long)loop.reads, (unsigned long long)loop.matching));
+            line(FormatText("  %s <- %s: %llu reads, %llu as written",
+                            PortText(loop.inSlot, true, loop.inPort).c_str(),
+                            PortText(loop.outSlot, false, loop.outPort).c_str(),
+                            (unsigned long long)loop.reads, (unsigned long long)loop.matching));
     }
     line("");
     if (!report.driverSeen)
         line("The loaded lumo31a.dll is not the simulated driver: port accesses are not seen.");
     else
-        line(Format("Simulated driver: %llu port accesses, %d overlapping, %u not logged",
-                    (unsigned long long)report.PortAccesses(), report.overlaps, report.logDropped));
-    line(Format("Warnings: %zu; host complaints: %zu", report.warnings.size(),
-                report.complaints.size()));
+        line(FormatText("Simulated driver: %llu port accesses, %d overlapping, %u not logged",
+                        (unsigned long long)report.PortAccesses(), report.overlaps,
+                        report.logDropped));
+    line(FormatText("Warnings: %zu; host complaints: %zu", report.warnings.size(),
+                    report.complaints.size()));
     for (const ReportWarning& warning : report.warnings)
-        line(Format("  at %d ms: \"%s\" %s", warning.ms, warning.title.c_str(),
-                    warning.text.c_str()));
+        line(FormatText("  at %d ms: \"%s\" %s", warning.ms, warning.title.c_str(),
+                        warning.text.c_str()));
     for (const std::string& complaint : report.complaints)
         line("  complaint: " + complaint);
     line("");

@@ -1,5 +1,6 @@
 #include "tests/common/MessageSequence.h"
 
+#include "sim/host/Console.h"
 #include "ui/ChannelControls.h"
 
 #include <algorithm>
@@ -32,16 +33,6 @@ LRESULT CALLBACK RecordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return CallWindowProcA(recording.original, window, message, wParam, lParam);
 }
 
-std::string Text(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string Text(const char* format, ...) {
-    char text[160];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    return text;
-}
-
 // An expected entry shows "*" for a field that does not count; a recorded one shows them all.
 std::string Describe(const Message& entry, bool expected) {
     static const std::map<UINT, const char*> names = {{WM_COMMAND, "WM_COMMAND"},
@@ -54,20 +45,23 @@ std::string Describe(const Message& entry, bool expected) {
                                                       {CTLM_DESELECT, "CTLM_DESELECT"}};
     const auto name = names.find(entry.message);
     const auto field = [&](unsigned flag, unsigned long long value) {
-        return !expected || (entry.flags & flag) ? Text("%#llx", value) : std::string("*");
+        return !expected || (entry.flags & flag) ? standin::FormatText("%#llx", value)
+                                                 : std::string("*");
     };
-    std::string text = name != names.end() ? name->second : Text("message %u", entry.message);
+    std::string text =
+        name != names.end() ? name->second : standin::FormatText("message %u", entry.message);
     text += " " + (expected && (entry.flags & WPARAM_IS_SELF) ? std::string("self")
                                                               : field(CHECK_WPARAM, entry.wParam));
     text += " " + field(CHECK_LPARAM, entry.lParam);
     if (expected ? (entry.flags & CHECK_ID) != 0 : entry.id != 0)
-        text += Text(" #%d", entry.id);
+        text += standin::FormatText(" #%d", entry.id);
     return text + (entry.flags & OPTIONAL_ENTRY ? " (optional)" : "");
 }
 
 std::string Describe(const Call& entry, bool expected) {
     const auto field = [&](unsigned flag, const char* format, int32_t value) {
-        return !expected || (entry.flags & flag) ? Text(format, value) : std::string("*");
+        return !expected || (entry.flags & flag) ? standin::FormatText(format, value)
+                                                 : std::string("*");
     };
     return std::string(LumoSimEntryName(entry.entry)) + "(slot " +
            field(CHECK_SLOT, "%d", entry.slot) + ", port " + field(CHECK_PORT, "%d", entry.port) +
@@ -126,7 +120,7 @@ Comparison CompareEntries(const std::vector<Entry>& seen, const Table<Entry>& ta
     comparison.report = "the recorded sequence differs from the table written here:\n       " +
                         std::string("expected").append(width - 6, ' ') + "recorded\n";
     for (size_t row = 0; row < left.size(); ++row)
-        comparison.report += Text("%s %3d  ", marks[row].c_str(), int(row)) +
+        comparison.report += standin::FormatText("%s %3d  ", marks[row].c_str(), int(row)) +
                              left[row].append(width - left[row].size(), ' ') + "  " + right[row] +
                              "\n";
     return comparison;
