@@ -63,6 +63,11 @@ void PaintPins(HDC dc, const ModuleRecord* record) {
 void PaintModule(HWND window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
+    // The whole face, not left to the background erase: under Wine's X driver a module was
+    // seen left in the desk's colour.
+    RECT face;
+    GetClientRect(window, &face);
+    FillRect(dc, &face, GetSysColorBrush(COLOR_BTNFACE));
     ModuleRecord* record = RecordOf(window);
     const RegisteredClass* moduleClass = record ? ClassOfModule(record) : nullptr;
     if (moduleClass && moduleClass->record.largeBitmap) {
