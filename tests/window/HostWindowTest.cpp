@@ -225,8 +225,18 @@ TEST_F(HostWindow, LoopbackFromNothingRunsAndTheChartFollows) {
     ASSERT_TRUE(in && out);
     ASSERT_GE(in->outputChannelCount, 1u);
     ASSERT_GE(out->inputChannelCount, 1u);
-    Answer([] { PressKey('L', true); }, {ok}); // first output to first input
-    ASSERT_EQ(standin::Connections().size(), 1u);
+    // Three channels each (the less/more button of their parameters), then eight asked from
+    // the first output to the first input: as many as both modules have are joined.
+    for (ModuleRecord* module : {in, out})
+        Answer(
+            [module] {
+                SendMessageA(HandleFromAddr32<HWND>(module->hWnd), WM_LBUTTONDBLCLK, 0, 0);
+            },
+            {[](HWND d) { modal::MouseClick(d, IDC_MORE); },
+             [](HWND d) { modal::MouseClick(d, IDC_MORE); }, ok});
+    Answer([] { PressKey('L', true); },
+           {[](HWND d) { modal::Type(d, standin::FORM_FIELD_FIRST + 2, "8"); }, ok});
+    ASSERT_EQ(standin::Connections().size(), 3u);
     EXPECT_EQ(standin::Connections()[0].from, in);
     EXPECT_EQ(standin::Connections()[0].to, out);
 

@@ -209,20 +209,35 @@ void ConnectCommand() {
               MB_ICONINFORMATION);
         return;
     }
-    std::vector<FormField> fields = {from, to};
+    // A run of channels at once: from k and to k for k = 0 .. count - 1, as far as both
+    // modules have channels (eight at once join two modules as the loopback example does).
+    std::vector<FormField> fields = {from, to, {"チャネル数", {}, "1", 0}};
     if (!RunFormDialog(MainWindow(), "チャネルの接続", fields))
         return;
     const int out = fields[0].selection, in = fields[1].selection;
+    char* end = nullptr;
+    const unsigned long count = std::strtoul(fields[2].text.c_str(), &end, 10);
     if (out < 0 || in < 0 || size_t(out) >= outputs.size() || size_t(in) >= inputs.size())
         return;
-    for (const Connection& existing : Connections())
-        if (existing.to == inputs[size_t(in)].module &&
-            existing.inChannel == inputs[size_t(in)].channel) {
-            Alert("この入力チャネルはすでに接続されています。");
-            return;
+    if (end == fields[2].text.c_str() || *end || count < 1 || count > MAX_CHANNELS) {
+        Alert("チャネル数は 1 から 16 です。");
+        return;
+    }
+    for (unsigned long k = 0; k < count; ++k) {
+        const size_t o = size_t(out) + k, i = size_t(in) + k;
+        if (o >= outputs.size() || i >= inputs.size() ||
+            outputs[o].module != outputs[size_t(out)].module ||
+            inputs[i].module != inputs[size_t(in)].module)
+            break;
+        bool taken = false;
+        for (const Connection& existing : Connections())
+            taken |= existing.to == inputs[i].module && existing.inChannel == inputs[i].channel;
+        if (taken) {
+            Alert("入力チャネル " + to.items[i] + " はすでに接続されています。");
+            break;
         }
-    Connect(outputs[size_t(out)].module, outputs[size_t(out)].channel, inputs[size_t(in)].module,
-            inputs[size_t(in)].channel);
+        Connect(outputs[o].module, outputs[o].channel, inputs[i].module, inputs[i].channel);
+    }
     Refresh();
 }
 
