@@ -72,8 +72,9 @@ protected:
         int32_t restored = -1;
         ModuleRecord* module = standin::RestoreModule(stored, &restored);
         ASSERT_NE(module, nullptr);
-        if (restored == 0)
+        if (restored == 0) {
             EXPECT_GT(standin::Warnings().size(), warningsBefore) << "a refusal says why";
+        }
         if (standin::StartExperiment({module})) {
             Random random(module->inputChannelCount);
             for (uint32_t round = 0; round < 3; ++round) {
