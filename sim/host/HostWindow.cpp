@@ -22,10 +22,15 @@ std::vector<uint32_t> pluginCommandOrder;
 std::map<uint32_t, std::function<void()>> hostCommands;
 MainWindowHook mainWindowHook;
 
-// Warnings of other threads waiting for their boxes, and whether the window's thread is showing
-// them.
+// Warnings of other threads waiting for their boxes: the first two and their count (a failing
+// port warns at every sample, so the rest are only counted); whether the window's thread is
+// showing them.
+struct WaitingBoxes {
+    Warning kept[2] = {};
+    size_t count = 0;
+};
 std::mutex waitingMutex;
-std::vector<Warning> waitingBoxes;
+WaitingBoxes waiting;
 bool showingWaiting = false;
 
 struct MenuItem {
@@ -132,19 +137,20 @@ void ShowWaitingBoxes() {
         return;
     showingWaiting = true;
     for (;;) {
-        std::vector<Warning> batch;
+        WaitingBoxes batch;
         {
             std::lock_guard<std::mutex> lock(waitingMutex);
-            batch.swap(waitingBoxes);
+            std::swap(batch, waiting);
         }
-        if (batch.empty())
+        if (batch.count == 0)
             break;
-        MessageBoxA(mainWindow, batch[0].text.c_str(), batch[0].title.c_str(),
+        MessageBoxA(mainWindow, batch.kept[0].text.c_str(), batch.kept[0].title.c_str(),
                     MB_OK | MB_ICONWARNING);
-        if (batch.size() > 1) {
-            const std::string more = "ほかに " + std::to_string(batch.size() - 1) +
+        if (batch.count > 1) {
+            const std::string more = "ほかに " + std::to_string(batch.count - 1) +
                                      " 件の警告があります (ウィンドウ - 警告の一覧)。";
-            MessageBoxA(mainWindow, more.c_str(), batch[1].title.c_str(), MB_OK | MB_ICONWARNING);
+            MessageBoxA(mainWindow, more.c_str(), batch.kept[1].title.c_str(),
+                        MB_OK | MB_ICONWARNING);
         }
     }
     showingWaiting = false;
@@ -204,7 +210,7 @@ void StopMainWindow() {
     mainWindowHook = nullptr;
     {
         std::lock_guard<std::mutex> lock(waitingMutex);
-        waitingBoxes.clear();
+        waiting = WaitingBoxes{};
     }
     UnregisterClassA(mainWindowClass, GetModuleHandleA(nullptr));
 }
@@ -270,8 +276,10 @@ void ShowWarningBox(const Warning& warning) {
     bool first;
     {
         std::lock_guard<std::mutex> lock(waitingMutex);
-        first = waitingBoxes.empty();
-        waitingBoxes.push_back(warning);
+        first = waiting.count == 0;
+        if (waiting.count < 2)
+            waiting.kept[waiting.count] = warning;
+        ++waiting.count;
     }
     if (first)
         PostMessageA(mainWindow, HOSTMSG_WARNING_BOXES, 0, 0);
