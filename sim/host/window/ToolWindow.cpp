@@ -2,16 +2,16 @@
 
 namespace standin {
 
-HWND MakeToolWindow(HWND owner, const ToolWindowSpec& spec) {
+HWND MakeToolWindow(HWND owner, const ToolWindowShape& shape) {
     WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = spec.procedure;
+    windowClass.lpfnWndProc = shape.procedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, spec.cursor);
-    windowClass.lpszClassName = spec.className;
+    windowClass.hCursor = LoadCursorA(nullptr, shape.cursor);
+    windowClass.lpszClassName = shape.className;
     RegisterClassA(&windowClass); // fails harmlessly when still registered
-    return CreateWindowExA(WS_EX_TOOLWINDOW, spec.className, spec.title, spec.style, spec.x, spec.y,
-                           spec.width, spec.height, owner, nullptr, GetModuleHandleA(nullptr),
-                           nullptr);
+    return CreateWindowExA(WS_EX_TOOLWINDOW, shape.className, shape.title, shape.style, shape.x,
+                           shape.y, shape.width, shape.height, owner, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
 }
 
 LRESULT ToolWindowDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -9,7 +9,7 @@
 
 namespace standin {
 
-struct ToolWindowSpec {
+struct ToolWindowShape {
     const char* className;
     WNDPROC procedure;
     LPCSTR cursor; // a system cursor (IDC_ARROW, IDC_HAND)
@@ -19,7 +19,7 @@ struct ToolWindowSpec {
 };
 
 // Registers the class (once) and makes the window, hidden, owned by `owner`.
-HWND MakeToolWindow(HWND owner, const ToolWindowSpec& spec);
+HWND MakeToolWindow(HWND owner, const ToolWindowShape& shape);
 // The messages a tool window's procedure leaves: the background is not erased (the paint
 // covers it), closing hides, the rest go to DefWindowProcA.
 LRESULT ToolWindowDefault(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
