@@ -87,7 +87,7 @@ struct OutParams {
     uint32_t channelFlags[8];
     uint16_t port;
     uint8_t reserved230[2];
-    Addr32 portBytes; // the experiment's byte buffer, 0 outside a run
+    Addr32 portBytes; // byte 0 of the run's byte buffer (PortByteBuffer.h), 0 outside a run
 };
 
 // Parameter block of the input class, stored by the host with every input module. It begins

@@ -58,8 +58,8 @@ int32_t OnExperimentStart(ModuleRecord* module, uint32_t, uint32_t) {
             "Lumo-P31", "出力バッファ確保が失敗しました\nブロックサイズを少なくして下さい");
         return 0;
     }
-    params->portBytes = ToAddr32(buffer, "portBytes");
     buffer->positions = positions;
+    params->portBytes = ToAddr32(buffer->bytes, "portBytes");
     memset(buffer->bytes, 0, positions);
     for (uint32_t channel = 0;
          channel < module->inputChannelCount && channel < MODULE_CHANNEL_LIMIT; ++channel)
@@ -70,7 +70,9 @@ int32_t OnExperimentStart(ModuleRecord* module, uint32_t, uint32_t) {
 int32_t OnExperimentStop(ModuleRecord* module, uint32_t, uint32_t) {
     OutParams* params = OutParamsOf(module);
     if (params->portBytes != 0) {
-        hostBinding.services.NewDoMemFree(FromAddr32<void>(params->portBytes), __FILE__, __LINE__);
+        // Back goes the allocation, which begins before byte 0.
+        hostBinding.services.NewDoMemFree(PortByteBufferOf(FromAddr32<uint8_t>(params->portBytes)),
+                                          __FILE__, __LINE__);
         params->portBytes = 0;
     }
     return 1;

@@ -60,7 +60,7 @@ int32_t PEMO_HOSTCALL ProcessOutputModule(ModuleRecord* module) {
     if (hostBinding.bExperimentIsPaused == 1)
         return 1;
     OutParams* params = OutParamsOf(module);
-    PortByteBuffer* buffer = FromAddr32<PortByteBuffer>(params->portBytes);
+    PortByteBuffer* buffer = PortByteBufferOf(FromAddr32<uint8_t>(params->portBytes));
     // No buffer means no started experiment: leave the blocks with the host.
     if (buffer == nullptr)
         return 1;

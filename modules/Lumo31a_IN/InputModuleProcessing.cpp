@@ -59,17 +59,11 @@ uint32_t DueOffset(uint32_t samplesDelivered) {
     return static_cast<uint32_t>(static_cast<int64_t>(milliseconds));
 }
 
-// The tick count wraps after 49.7 days: compare by the signed distance, so that a block due
-// just after the wrap is neither released early nor held until the next wrap.
-bool TickHasReached(uint32_t now, uint32_t due) {
-    return static_cast<int32_t>(now - due) >= 0;
-}
-
 void ReleaseChannelBlockIfDue(ModuleRecord* module, uint32_t channel, ChannelState* state) {
-    const uint32_t now = ReadTickCount();
-    const uint32_t due =
-        DueOffset(state->samplesDelivered) + hostBinding.dwExperimentStartTimeTicks;
-    if (!TickHasReached(now, due))
+    // Ticks since the start, modulo 2^32, against the due offset: right across the tick
+    // count's wrap after 49.7 days, and a block due 2^31 ms or more ahead is still held.
+    const uint32_t elapsed = ReadTickCount() - hostBinding.dwExperimentStartTimeTicks;
+    if (elapsed < DueOffset(state->samplesDelivered))
         return;
     if (hostBinding.bAnimation == 1)
         AnimateChannel(module->animationContext, channel, state->animationPhase);

@@ -169,24 +169,34 @@ TEST_F(InputProcessing, ChannelsBeyondTheEighthAreNotProcessed) {
     EXPECT_EQ(OutputChannelOf(module, 9)->field14, 0xBEEF);
 }
 
-TEST_F(InputProcessing, DueJustAfterTheTickWrapIsNeitherEarlyNorLate) {
-    ModuleRecord* module = Started(1, 100, 1.0, 0xFFFFFFF0u); // due at 0x54
-    ProcessAt(module, 0xFFFFFFF5u);
-    EXPECT_EQ(ChannelStateOf(module, 0)->blockPending, 1u);
-    EXPECT_EQ(Released(), 0u);
-    ProcessAt(module, 0x00000053u);
-    EXPECT_EQ(Released(), 0u);
-    ProcessAt(module, 0x00000054u);
-    EXPECT_EQ(Released(), 1u);
-}
-
-TEST_F(InputProcessing, DueJustBeforeTheTickWrapIsReleasedAfterIt) {
-    ModuleRecord* module = Started(1, 100, 1.0, 0xFFFFFF00u); // due at 0xFFFFFF64
-    ProcessAt(module, 0xFFFFFF01u);
-    ProcessAt(module, 0xFFFFFF63u);
-    EXPECT_EQ(Released(), 0u);
-    ProcessAt(module, 0x00000010u);
-    EXPECT_EQ(Released(), 1u);
+// Released at the first tick that has reached the due tick, wherever the start tick stands.
+TEST_F(InputProcessing, ReleasedAtTheDueTickNeitherEarlyNorLate) {
+    struct {
+        const char* name;
+        uint32_t start, blockSize;
+        double milliseconds;
+        std::vector<uint32_t> pendingAt; // the first call fills the block
+        uint32_t releasedAt;
+    } const cases[] = {
+        {"due just after the wrap", 0xFFFFFFF0u, 100, 1.0, {0xFFFFFFF5u, 0x53}, 0x54},
+        {"due just before the wrap", 0xFFFFFF00u, 100, 1.0, {0xFFFFFF01u, 0xFFFFFF63u}, 0x10},
+        // Due 2,160,000,000 ms (25 days, beyond 2^31) after the start.
+        {"due far ahead", 1000, 600, 3600000.0, {1003, 2160000999u}, 2160001000u},
+        {"due at the start tick", 0xFFFFFFFFu, 10, 0.05, {}, 0xFFFFFFFFu},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ModuleRecord* module = Started(1, c.blockSize, c.milliseconds, c.start);
+        for (uint32_t tick : c.pendingAt) {
+            ProcessAt(module, tick);
+            EXPECT_EQ(ChannelStateOf(module, 0)->blockPending, 1u) << tick;
+            EXPECT_EQ(Released(), 0u) << tick;
+        }
+        ProcessAt(module, c.releasedAt);
+        EXPECT_EQ(Released(), 1u);
+        standin::StopExperimentRun({module});
+        started = nullptr;
+    }
 }
 
 // The stamps and the due tick are exactly those of IEEE double arithmetic, in both builds.

@@ -199,9 +199,11 @@ TEST_F(ModuleMessages, OutputStartMakesOneBufferAndTwoStopsFreeItOnce) {
     }
     EXPECT_EQ(ChannelStateOf(module, 2)->samplesDelivered, 99u); // not a used channel
 
+    // The host takes back only the pointer it gave: not portBytes, which names byte 0.
     EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_EXPERIMENT_STOP), 1);
     EXPECT_EQ(OutParamsOf(module)->portBytes, 0u);
     EXPECT_EQ(standin::LivePluginAllocations(), live);
+    EXPECT_TRUE(standin::Complaints().empty());
     EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_EXPERIMENT_STOP), 1);
     EXPECT_EQ(standin::LivePluginAllocations(), live);
 }

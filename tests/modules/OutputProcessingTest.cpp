@@ -2,6 +2,8 @@
 // the blocks handed back, and the failure path.
 #include "tests/modules/ModuleTestSupport.h"
 
+#include "modules/Lumo31A_OUT/PortByteBuffer.h"
+
 #include <cmath>
 #include <limits>
 
@@ -20,8 +22,19 @@ protected:
 
 using Bytes = std::vector<int>;
 
+// The buffer's first `count` bytes, read where portBytes points.
+Bytes BufferBytes(ModuleRecord* module, uint32_t count) {
+    const uint8_t* bytes = FromAddr32<uint8_t>(OutParamsOf(module)->portBytes);
+    return Bytes(bytes, bytes + count);
+}
+
+uint32_t BufferPositions(ModuleRecord* module) {
+    return PortByteBufferOf(FromAddr32<uint8_t>(OutParamsOf(module)->portBytes))->positions;
+}
+
 TEST_F(OutputProcessing, TwoChannelsWriteChannelAfterChannel) {
     ModuleRecord* module = Started(2, 3);
+    EXPECT_EQ(BufferBytes(module, 3), (Bytes{0x00, 0x00, 0x00}));
     standin::QueueInputBlock(module, 0, {5.0f, 0.0f, 7.5f});
     standin::QueueInputBlock(module, 1, {0.0f, 5.0f, 5.0f});
     EXPECT_EQ(standin::RunProcess(module), 1);
@@ -29,6 +42,9 @@ TEST_F(OutputProcessing, TwoChannelsWriteChannelAfterChannel) {
     EXPECT_EQ(standin::InputBlocksReleased(module, 0), 1);
     EXPECT_EQ(standin::InputBlocksReleased(module, 1), 1);
     EXPECT_EQ(Sim().OutputByte(2, 3), 0x03);
+    // portBytes names byte 0; the size just before it is read, never written.
+    EXPECT_EQ(BufferBytes(module, 3), (Bytes{0x01, 0x02, 0x03}));
+    EXPECT_EQ(BufferPositions(module), 3u);
 }
 
 TEST_F(OutputProcessing, FiveOrMoreSetsTheBitAndNothingElseDoes) {
@@ -111,6 +127,8 @@ TEST_F(OutputProcessing, BlockSizeGrownSinceTheStartWritesOnlyTheBufferPositions
         standin::QueueInputBlock(module, 0, std::vector<float>(c.later, 5.0f));
         EXPECT_EQ(standin::RunProcess(module), 1);
         EXPECT_EQ(PortWrites(2, c.port), Bytes(c.atStart, 0x01));
+        EXPECT_EQ(BufferBytes(module, c.atStart), Bytes(c.atStart, 0x01));
+        EXPECT_EQ(BufferPositions(module), c.atStart);
         EXPECT_EQ(standin::InputBlocksReleased(module, 0), 1);
         standin::StopExperimentRun({module});
     }

@@ -1,0 +1,174 @@
+// Saving safely: a first save and a replace leave exactly the new bytes under any name, the
+// target's attributes kept; each kind of failure leaves the old file as it was, nothing else in
+// its folder, and one line naming the file.
+#include "sim/host/SafeSave.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+std::string Utf8(const std::wstring& wide) {
+    std::string utf8(wide.size() * 3, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), &utf8[0],
+                                    int(utf8.size()), nullptr, nullptr));
+    return utf8;
+}
+
+std::wstring LongForm(const std::wstring& path) {
+    return L"\\\\?\\" + path;
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    const HANDLE file = CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string ReadBytes(const std::wstring& path) {
+    const HANDLE file = CreateFileW(LongForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "<no file>";
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(file, &bytes[0], DWORD(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    return bytes.substr(0, read);
+}
+
+// The names in a folder, as a listing shows them.
+std::vector<std::wstring> Names(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(LongForm(folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+void RemoveTree(const std::wstring& folder) {
+    for (const std::wstring& name : Names(folder)) {
+        const std::wstring path = LongForm(folder + L"\\" + name);
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileW(path.c_str()))
+            RemoveTree(folder + L"\\" + name);
+    }
+    RemoveDirectoryW(LongForm(folder).c_str());
+}
+
+std::string Pattern(size_t size, char seed) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = char(seed + i * 7 + i / 251);
+    return bytes;
+}
+
+class SafeSave : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH] = L"";
+        GetTempPathW(MAX_PATH, temp);
+        folder_ = temp + std::wstring(L"pemo-safe-save-") + std::to_wstring(GetCurrentProcessId());
+        RemoveTree(folder_);
+        ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
+    }
+    void TearDown() override {
+        standin::SetSaveWriteLimitForTests(-1);
+        RemoveTree(folder_);
+    }
+    std::wstring folder_;
+};
+
+TEST_F(SafeSave, AFirstSaveAndAReplacePutExactlyTheNewBytesInPlaceUnderAnyName) {
+    const std::wstring deep = L"\\" + std::wstring(100, L'd') + L"\\表 " + std::wstring(100, L'e');
+    const struct {
+        std::wstring subfolder, name;
+        size_t firstSize, secondSize;
+    } cases[] = {
+        {L"", L"plain.json", 10, 3},
+        {L"", L"表ソ能.json", 0, 5},           // 0x5C trail bytes in code page 932
+        {L"", L"Müller é.json", 3 << 20, 100}, // outside code page 932; more than one chunk
+        {L"\\with spaces", L"a flow chart.json", 100, 200},
+        {deep, L"ü 表" + std::wstring(60, L'n') + L".json", 50, 20}, // beyond MAX_PATH
+        {L"", std::wstring(240, L'x') + L".json", 5, 6}, // the new file's name cut to fit
+    };
+    for (const auto& c : cases) {
+        const std::wstring folder = folder_ + c.subfolder;
+        const std::wstring path = folder + L"\\" + c.name;
+        SCOPED_TRACE(Utf8(path) + " (" + std::to_string(path.size()) + " characters)");
+        for (size_t at = folder_.size(); (at = folder.find(L'\\', at + 1)) != std::wstring::npos;)
+            CreateDirectoryW(LongForm(folder.substr(0, at)).c_str(), nullptr);
+        CreateDirectoryW(LongForm(folder).c_str(), nullptr);
+
+        std::string error;
+        const std::string first = Pattern(c.firstSize, 'a');
+        ASSERT_TRUE(standin::SaveFileSafely(path, first, &error)) << error;
+        EXPECT_TRUE(ReadBytes(path) == first);
+
+        SetFileAttributesW(LongForm(path).c_str(), FILE_ATTRIBUTE_HIDDEN);
+        const std::string second = Pattern(c.secondSize, 'b');
+        ASSERT_TRUE(standin::SaveFileSafely(path, second, &error)) << error;
+        EXPECT_TRUE(ReadBytes(path) == second);
+        EXPECT_TRUE(GetFileAttributesW(LongForm(path).c_str()) & FILE_ATTRIBUTE_HIDDEN);
+        EXPECT_EQ(Names(folder), std::vector<std::wstring>{c.name});
+        SetFileAttributesW(LongForm(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(LongForm(path).c_str());
+    }
+}
+
+TEST_F(SafeSave, EachFailureLeavesTheOldFileAsItWasAndNamesIt) {
+    const std::wstring name = L"表ソ ü.json";
+    const std::string old = "the old bytes";
+    HANDLE held = INVALID_HANDLE_VALUE;
+    const struct {
+        const char* what;
+        bool folderGone;
+        std::function<void(const std::wstring& path)> arrange;
+    } cases[] = {
+        {"a write failing part-way", false, [](auto&) { standin::SetSaveWriteLimitForTests(5); }},
+        {"a read-only target", false,
+         [](auto& path) { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY); }},
+        {"the target held open without share rights", false,
+         [&](auto& path) {
+             held = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+             ASSERT_NE(held, INVALID_HANDLE_VALUE);
+         }},
+        {"the folder gone", true, [](auto&) {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring path = folder_ + (c.folderGone ? L"\\gone\\" : L"\\") + name;
+        if (!c.folderGone)
+            WriteBytes(path, old);
+        c.arrange(path);
+
+        std::string error;
+        EXPECT_FALSE(standin::SaveFileSafely(path, "the new bytes, more than five", &error));
+        standin::SetSaveWriteLimitForTests(-1);
+        CloseHandle(held);
+        held = INVALID_HANDLE_VALUE;
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+        EXPECT_EQ(ReadBytes(path), c.folderGone ? "<no file>" : old);
+        EXPECT_EQ(Names(folder_),
+                  c.folderGone ? std::vector<std::wstring>{} : std::vector<std::wstring>{name});
+        const std::string prefix = Utf8(path) + ": cannot be written: ";
+        EXPECT_EQ(error.substr(0, prefix.size()), prefix);
+        EXPECT_GT(error.size(), prefix.size());
+        EXPECT_EQ(error.find_first_of("\r\n"), std::string::npos) << error;
+        DeleteFileW(path.c_str());
+    }
+}
+
+} // namespace
