@@ -70,14 +70,16 @@ extern "C" {
 typedef void(LUMO_CALL* LumoSimResetFn)(void);
 typedef int32_t(LUMO_CALL* LumoSimConfigureFn)(const char* text);
 typedef int32_t(LUMO_CALL* LumoSimApplyFn)(const char* text);
-typedef int32_t(LUMO_CALL* LumoSimTextFn)(char* buffer, int32_t size);
+// Copies the UTF-16 text into `buffer` (`size` characters, null included, cut to fit) and
+// returns its full length in characters: (nullptr, 0) asks for the length alone.
+typedef int32_t(LUMO_CALL* LumoSimTextFn)(wchar_t* buffer, int32_t size);
 typedef int32_t(LUMO_CALL* LumoSimCountFn)(void);
 typedef int32_t(LUMO_CALL* LumoSimLogEntryFn)(int32_t index, LumoSimCall* call);
 typedef void(LUMO_CALL* LumoSimClearLogFn)(void);
 typedef int32_t(LUMO_CALL* LumoSimPortQueryFn)(int32_t slot, int32_t port);
 typedef int32_t(LUMO_CALL* LumoSimSetInputFn)(int32_t slot, int32_t port, int32_t value);
 typedef int32_t(LUMO_CALL* LumoSimSlotFn)(int32_t slot);
-typedef int32_t(LUMO_CALL* LumoSimTraceFn)(const char* path);
+typedef int32_t(LUMO_CALL* LumoSimTraceFn)(const wchar_t* path);
 }
 
 // The control entries, resolved by name.
@@ -85,13 +87,13 @@ struct LumoSim {
     // Back to the configuration read at load (file or default); clears log, outputs,
     // counters, errors, open boards and the overlap count.
     LumoSimResetFn Reset;
-    // Replaces the configuration with the text, then resets as above. 1, or 0 on a bad line
-    // (nothing changes; ConfigError tells which).
+    // Replaces the configuration with the text (UTF-8, as a configuration file), then resets
+    // as above. 1, or 0 on a bad line (nothing changes; ConfigError tells which).
     LumoSimConfigureFn Configure;
-    // Applies the lines on top of the running configuration; the log and outputs stay.
+    // Applies the lines (UTF-8) on top of the running configuration; the log and outputs stay.
     LumoSimApplyFn Apply;
-    LumoSimTextFn ConfigError;  // message of the last rejected text; returns its length
-    LumoSimTextFn ConfigOrigin; // "default", or the path of the file read at load
+    LumoSimTextFn ConfigError;  // message of the last rejected text, with the file's path
+    LumoSimTextFn ConfigOrigin; // "default", or the path of the file read at load, as named
     LumoSimCountFn LogCount;
     LumoSimLogEntryFn LogEntry; // 1 and the call, or 0 for an index out of range
     LumoSimClearLogFn ClearLog;
@@ -109,7 +111,7 @@ struct LumoSim {
     // or is wired.
     LumoSimPortQueryFn InputSwitches;
     LumoSimCountFn OverlapCount; // port calls that began while another was running
-    LumoSimTraceFn Trace;        // starts a trace file for people, or stops it (null)
+    LumoSimTraceFn Trace;        // starts a trace file for people (UTF-16 path), or stops it (null)
 };
 
 // Fills `sim` from `module`, by default the lumo31a.dll loaded in this process. False when

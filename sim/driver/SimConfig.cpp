@@ -1,6 +1,7 @@
 // Parser of the simulated driver's configuration text (format: docs/simulated-driver.md).
 #include "sim/driver/SimSetup.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 #include <vector>
@@ -30,11 +31,23 @@ struct LineError {
 
 Tokens SplitLine(const std::string& line) {
     Tokens tokens;
-    std::istringstream stream(line.substr(0, line.find('#')));
+    std::istringstream stream(line);
     std::string token;
     while (stream >> token)
         tokens.push_back(token);
     return tokens;
+}
+
+// What follows the first word of the line, without the blanks around it: a path keeps its
+// inner spaces as written.
+std::string AfterKeyword(const std::string& line) {
+    const char* const blanks = " \t\r\v\f";
+    const size_t keyword = line.find_first_not_of(blanks);
+    const size_t first = line.find_first_of(blanks, keyword);
+    const size_t start = line.find_first_not_of(blanks, first);
+    if (start == std::string::npos)
+        return std::string();
+    return line.substr(start, line.find_last_not_of(blanks) + 1 - start);
 }
 
 uint32_t ParseNumber(const std::string& text, uint32_t limit, const char* what) {
@@ -248,7 +261,8 @@ void ParseFault(const Tokens& tokens, Setup& setup) {
     }
 }
 
-void ParseLine(const Tokens& tokens, Setup& setup) {
+// `line` is the line without its comment; `tokens` its words.
+void ParseLine(const std::string& line, const Tokens& tokens, Setup& setup) {
     const std::string& keyword = tokens[0];
     if (keyword == "board")
         ParseBoard(tokens, setup);
@@ -265,26 +279,47 @@ void ParseLine(const Tokens& tokens, Setup& setup) {
         setup.fast = tokens.size() == 1 || tokens[1] == "on";
     } else if (keyword == "trace") {
         NeedTokens(tokens, 2, "trace <file>");
-        setup.tracePath = tokens[1];
-        for (size_t i = 2; i < tokens.size(); ++i)
-            setup.tracePath += " " + tokens[i];
+        setup.tracePath = WideFromUtf8(AfterKeyword(line));
     } else
         Fail("unknown keyword '" + keyword + "'");
 }
 
 } // namespace
 
+std::wstring WideFromUtf8(const std::string& utf8) {
+    if (utf8.empty())
+        return std::wstring();
+    const int size = static_cast<int>(utf8.size());
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, &wide[0], length);
+    return wide;
+}
+
+std::string Utf8FromWide(const std::wstring& wide) {
+    if (wide.empty())
+        return std::string();
+    const int size = static_cast<int>(wide.size());
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, &utf8[0], length, nullptr, nullptr);
+    return utf8;
+}
+
 bool ParseSetup(const std::string& text, Setup& setup, std::string& error) {
-    std::istringstream lines(text);
+    const char bom[] = "\xEF\xBB\xBF";
+    std::istringstream lines(text.compare(0, 3, bom) == 0 ? text.substr(3) : text);
     std::string line;
     int number = 0;
     while (std::getline(lines, line)) {
         ++number;
+        line.erase(std::min(line.find('#'), line.size()));
         const Tokens tokens = SplitLine(line);
         if (tokens.empty())
             continue;
         try {
-            ParseLine(tokens, setup);
+            ParseLine(line, tokens, setup);
         } catch (const LineError& failure) {
             error = "line " + std::to_string(number) + ": " + failure.message;
             return false;

@@ -1,18 +1,18 @@
 // The control entries of the simulated driver (declared in LumoSimControl.h).
 #include "sim/driver/SimState.h"
 
-#include <cstring>
+#include <algorithm>
 
 using namespace lumosim;
 
 namespace {
 
-int32_t CopyText(const std::string& text, char* buffer, int32_t size) {
+// Copies as much of `text` as fits, with its terminating null; the full length in characters.
+int32_t CopyText(const std::wstring& text, wchar_t* buffer, int32_t size) {
     if (buffer && size > 0) {
-        const size_t count =
-            text.size() < static_cast<size_t>(size - 1) ? text.size() : size_t(size - 1);
-        std::memcpy(buffer, text.data(), count);
-        buffer[count] = '\0';
+        const size_t count = std::min(text.size(), static_cast<size_t>(size - 1));
+        text.copy(buffer, count);
+        buffer[count] = L'\0';
     }
     return static_cast<int32_t>(text.size());
 }
@@ -26,7 +26,7 @@ bool ParseInto(SimState& state, const char* text, Setup& setup) {
     Setup parsed = setup;
     std::string error;
     if (!ParseSetup(text ? text : "", parsed, error)) {
-        state.configError = error;
+        state.configError = WideFromUtf8(error);
         return false;
     }
     setup = parsed;
@@ -64,13 +64,13 @@ __declspec(dllexport) int32_t LUMO_CALL LumoSimApply(const char* text) {
     return 1;
 }
 
-__declspec(dllexport) int32_t LUMO_CALL LumoSimConfigError(char* buffer, int32_t size) {
+__declspec(dllexport) int32_t LUMO_CALL LumoSimConfigError(wchar_t* buffer, int32_t size) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
     return CopyText(state.configError, buffer, size);
 }
 
-__declspec(dllexport) int32_t LUMO_CALL LumoSimConfigOrigin(char* buffer, int32_t size) {
+__declspec(dllexport) int32_t LUMO_CALL LumoSimConfigOrigin(wchar_t* buffer, int32_t size) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
     return CopyText(state.origin, buffer, size);
@@ -184,10 +184,10 @@ __declspec(dllexport) int32_t LUMO_CALL LumoSimOverlapCount(void) {
     return overlappingPortCalls.load();
 }
 
-__declspec(dllexport) int32_t LUMO_CALL LumoSimTrace(const char* path) {
+__declspec(dllexport) int32_t LUMO_CALL LumoSimTrace(const wchar_t* path) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
-    return SetTrace(state, path ? path : "") ? 1 : 0;
+    return SetTrace(state, path ? path : L"") ? 1 : 0;
 }
 
 } // extern "C"
@@ -199,3 +199,5 @@ static_assert(std::is_same<decltype(&LumoSimSetInput), LumoSimSetInputFn>::value
 static_assert(std::is_same<decltype(&LumoSimOutputByte), LumoSimPortQueryFn>::value, "");
 static_assert(std::is_same<decltype(&LumoSimWireSource), LumoSimPortQueryFn>::value, "");
 static_assert(std::is_same<decltype(&LumoSimTrace), LumoSimTraceFn>::value, "");
+static_assert(std::is_same<decltype(&LumoSimConfigError), LumoSimTextFn>::value, "");
+static_assert(std::is_same<decltype(&LumoSimConfigOrigin), LumoSimTextFn>::value, "");

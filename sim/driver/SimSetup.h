@@ -51,16 +51,23 @@ struct BoardSetup {
 
 struct Setup {
     BoardSetup boards[SLOTS];
-    uint32_t spin = 200;   // busy-wait iterations inside each port call
-    bool fast = false;     // port calls: no log, no trace, no busy wait, no lock of the driver's
-    std::string tracePath; // trace file named by the configuration, if any
+    uint32_t spin = 200;    // busy-wait iterations inside each port call
+    bool fast = false;      // port calls: no log, no trace, no busy wait, no lock of the driver's
+    std::wstring tracePath; // trace file named by the configuration, if any (UTF-16)
 };
 
 // Two boards, each input port reading back the output port of the same number.
 const char* DefaultSetupText();
 
-// Applies the lines of `text` onto `setup`. False on the first bad line, with `error` saying
-// which; `setup` may then be half changed, so callers parse into a copy.
+// UTF-8 text as UTF-16: the one way a path written in the configuration reaches the file
+// functions. Bytes that are not UTF-8 become U+FFFD.
+std::wstring WideFromUtf8(const std::string& utf8);
+// UTF-16 as UTF-8, for the trace file and messages written as bytes.
+std::string Utf8FromWide(const std::wstring& wide);
+
+// Applies the lines of `text` (UTF-8, a leading byte order mark ignored) onto `setup`. False
+// on the first bad line, with `error` (UTF-8) saying which; `setup` may then be half changed,
+// so callers parse into a copy.
 bool ParseSetup(const std::string& text, Setup& setup, std::string& error);
 
 } // namespace lumosim

@@ -1,9 +1,6 @@
 // Loading the configuration, the call log and the trace file of the simulated driver.
 #include "sim/driver/SimState.h"
 
-#include <fstream>
-#include <sstream>
-
 namespace lumosim {
 
 namespace {
@@ -16,32 +13,69 @@ SimState& RawState() {
     return state;
 }
 
-std::string ReadFile(const std::string& path, bool& found) {
-    std::ifstream file(path, std::ios::binary);
-    found = static_cast<bool>(file);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+// The whole file, or false when it cannot be opened or read.
+bool ReadWholeFile(const std::wstring& path, std::string& text) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    char buffer[4096];
+    DWORD count = 0;
+    BOOL read;
+    while ((read = ::ReadFile(file, buffer, sizeof buffer, &count, nullptr)) && count > 0)
+        text.append(buffer, count);
+    CloseHandle(file);
+    return read != FALSE;
 }
 
-std::string EnvironmentValue(const char* name) {
-    char value[MAX_PATH * 2];
-    const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
-    return length > 0 && length < sizeof value ? std::string(value, length) : std::string();
+// The variable's value of any length; empty when it is not set.
+std::wstring EnvironmentValue(const wchar_t* name) {
+    DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+    while (size > 0) {
+        std::wstring value(size, L'\0');
+        const DWORD length = GetEnvironmentVariableW(name, &value[0], size);
+        if (length < size) {
+            value.resize(length);
+            return value;
+        }
+        size = length; // another thread made it longer meanwhile
+    }
+    return std::wstring();
 }
 
-// lumo31a-sim.txt in the folder of this DLL.
-std::string FileBesideDriver() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(driverModule, path, MAX_PATH);
-    std::string file(path, length);
-    const size_t slash = file.find_last_of("\\/");
-    file = slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
-    return file + "lumo31a-sim.txt";
+// lumo31a-sim.txt in the folder of this DLL, however deep that folder lies.
+std::wstring FileBesideDriver() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(driverModule, &path[0], DWORD(path.size()));
+        if (length == 0)
+            return std::wstring();
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    path.erase(path.find_last_of(L"\\/") + 1);
+    return path + L"lumo31a-sim.txt";
+}
+
+// A console shows UTF-16 whatever its code page; a file or a pipe gets UTF-8.
+void ReportProblem(const std::wstring& message) {
+    const std::wstring line = L"lumo31a (simulated): " + message + L"\n";
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0, written = 0;
+    if (GetConsoleMode(error, &mode)) {
+        WriteConsoleW(error, line.data(), DWORD(line.size()), &written, nullptr);
+        return;
+    }
+    const std::string bytes = Utf8FromWide(line);
+    std::fwrite(bytes.data(), 1, bytes.size(), stderr);
+    std::fflush(stderr);
 }
 
 // A bad file leaves no board at all, so the fault shows, and says why on stderr.
-void LoadConfiguredFile(SimState& state, const std::string& path, const std::string& text) {
+void LoadConfiguredFile(SimState& state, const std::wstring& path, const std::string& text) {
     state.origin = path;
     Setup setup;
     std::string error;
@@ -49,8 +83,8 @@ void LoadConfiguredFile(SimState& state, const std::string& path, const std::str
         state.loaded = setup;
         return;
     }
-    state.configError = path + ": " + error;
-    std::fprintf(stderr, "lumo31a (simulated): %s\n", state.configError.c_str());
+    state.configError = path + L": " + WideFromUtf8(error);
+    ReportProblem(state.configError);
     state.loaded = Setup();
 }
 
@@ -59,26 +93,25 @@ void LoadConfiguredFile(SimState& state, const std::string& path, const std::str
 void LoadState() {
     SimState& state = RawState();
     state.startTick = GetTickCount();
-    std::string path = EnvironmentValue("LUMO31A_SIM_CONFIG");
+    std::wstring path = EnvironmentValue(L"LUMO31A_SIM_CONFIG");
     const bool named = !path.empty();
     if (!named)
         path = FileBesideDriver();
-    bool found = false;
-    const std::string text = ReadFile(path, found);
-    if (found) {
+    std::string text;
+    if (!path.empty() && ReadWholeFile(path, text)) {
         LoadConfiguredFile(state, path, text);
     } else if (named) {
         state.origin = path;
-        state.configError = path + ": cannot be read";
-        std::fprintf(stderr, "lumo31a (simulated): %s\n", state.configError.c_str());
+        state.configError = path + L": cannot be read";
+        ReportProblem(state.configError);
     } else {
         std::string error;
-        state.origin = "default";
+        state.origin = L"default";
         ParseSetup(DefaultSetupText(), state.loaded, error);
     }
     state.setup = state.loaded;
     ResetRuntime(state);
-    const std::string tracePath = EnvironmentValue("LUMO31A_SIM_TRACE");
+    const std::wstring tracePath = EnvironmentValue(L"LUMO31A_SIM_TRACE");
     if (!tracePath.empty())
         SetTrace(state, tracePath);
 }
@@ -187,19 +220,19 @@ void RecordCall(SimState& state, int32_t entry, uint32_t slot, int32_t port, int
     std::fflush(state.trace);
 }
 
-bool SetTrace(SimState& state, const std::string& path) {
+bool SetTrace(SimState& state, const std::wstring& path) {
     if (state.trace)
         std::fclose(state.trace);
     state.trace = nullptr;
     state.tracePath.clear();
     if (path.empty())
         return true;
-    state.trace = std::fopen(path.c_str(), "w");
+    state.trace = _wfopen(path.c_str(), L"w");
     if (!state.trace)
         return false;
     state.tracePath = path;
     std::fprintf(state.trace, "# lumo31a (simulated) call trace; configuration: %s\n",
-                 state.origin.c_str());
+                 Utf8FromWide(state.origin).c_str());
     std::fflush(state.trace);
     return true;
 }

@@ -26,17 +26,19 @@ struct BoardState {
     PortState ports[PORTS];
 };
 
+// Paths and the messages that may hold one are UTF-16, as the file functions and the control
+// entries take them, so that no code page stands between the user's folder and the driver.
 struct SimState {
-    Setup loaded;       // what was read at load: Reset returns here
-    std::string origin; // "default" or the configuration file's path
-    Setup setup;        // in effect now
-    std::string configError;
+    Setup loaded;             // what was read at load: Reset returns here
+    std::wstring origin;      // "default" or the configuration file's path, as it was named
+    Setup setup;              // in effect now
+    std::wstring configError; // the last rejected text: "<path>: line N: <reason>" at load
     BoardState boards[SLOTS];
     std::vector<LumoSimCall> log;
     uint32_t logDropped = 0;
     int32_t sequence = 0;
     FILE* trace = nullptr;
-    std::string tracePath;
+    std::wstring tracePath;
     DWORD startTick = 0;
 };
 
@@ -62,7 +64,8 @@ void RefreshRuntime(SimState& state);
 
 void RecordCall(SimState& state, int32_t entry, uint32_t slot, int32_t port, int32_t data,
                 int32_t extra, int32_t result);
-// Opens (path non-empty) or closes the trace file. False if the file cannot be made.
-bool SetTrace(SimState& state, const std::string& path);
+// Opens (path non-empty) or closes the trace file, written as UTF-8. False if the file cannot
+// be made.
+bool SetTrace(SimState& state, const std::wstring& path);
 
 } // namespace lumosim

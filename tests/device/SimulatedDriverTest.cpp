@@ -5,8 +5,7 @@
 #include "tests/common/TestSupport.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
+#include <cstdio>
 
 namespace devicetest {
 namespace {
@@ -26,17 +25,27 @@ protected:
         }
         return bytes;
     }
-    std::string ConfigError() {
-        char text[200];
-        sim.ConfigError(text, sizeof text);
-        return text;
+    // ConfigError or ConfigOrigin, whole.
+    static std::wstring Text(LumoSimTextFn read) {
+        std::wstring text(static_cast<size_t>(read(nullptr, 0)) + 1, L'\0');
+        read(&text[0], static_cast<int32_t>(text.size()));
+        return text.c_str();
+    }
+    std::wstring ConfigError() { return Text(sim.ConfigError); }
+    // Loads the driver afresh from `file`, so that it reads its configuration again.
+    void ReloadDriver(const std::wstring& file) {
+        FreeLibrary(driver);
+        driver = LoadLibraryW(file.c_str());
+        ASSERT_NE(driver, nullptr) << GetLastError();
+        ASSERT_TRUE(LumoSimConnect(sim, driver));
     }
 };
 
 TEST_F(SimulatedDriverTest, WithoutFileTheDefaultTwoBoardsLoopBack) {
-    char origin[MAX_PATH];
-    sim.ConfigOrigin(origin, sizeof origin);
-    EXPECT_STREQ(origin, "default");
+    EXPECT_EQ(Text(sim.ConfigOrigin), L"default");
+    wchar_t cut[4];
+    EXPECT_EQ(sim.ConfigOrigin(cut, 4), 7) << "sizes count characters";
+    EXPECT_STREQ(cut, L"def");
     ASSERT_EQ(OpenBoards(), 1);
     uint8_t byte = 0xC3;
     EXPECT_EQ(AccessPort(1, 3, PORT_WRITE, &byte), 1);
@@ -59,7 +68,7 @@ TEST_F(SimulatedDriverTest, BadTextIsRefusedWithItsLineAndChangesNothing) {
                                "frobnicate\n"};
     for (const char* text : bad) {
         EXPECT_EQ(sim.Configure((std::string("# comment\n\n") + text).c_str()), 0) << text;
-        EXPECT_EQ(ConfigError().rfind("line 3: ", 0), 0u) << ConfigError();
+        EXPECT_EQ(ConfigError().rfind(L"line 3: ", 0), 0u) << ConfigError();
         EXPECT_EQ(sim.Apply(text), 0) << text;
     }
     EXPECT_EQ(sim.IsOpen(3), 1) << "the running configuration stays";
@@ -161,20 +170,127 @@ TEST_F(SimulatedDriverTest, FastSettingKeepsPortCallsOutOfTheLog) {
     EXPECT_EQ(sim.OverlapCount(), 0);
 }
 
+std::string Utf8(const std::wstring& text) {
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], length, nullptr, nullptr);
+    return utf8.c_str();
+}
+
+std::string FileText(const std::wstring& path) {
+    std::string text;
+    if (FILE* file = _wfopen(path.c_str(), L"rb")) {
+        char buffer[4096];
+        while (const size_t count = std::fread(buffer, 1, sizeof buffer, file))
+            text.append(buffer, count);
+        std::fclose(file);
+    }
+    return text;
+}
+
+// A fresh folder under the temporary folder, removed with its contents at the end of the test,
+// and LUMO31A_SIM_CONFIG unset again.
+struct TempFolder {
+    std::wstring path;
+    TempFolder() {
+        wchar_t temp[MAX_PATH + 1];
+        GetTempPathW(MAX_PATH + 1, temp);
+        path = temp + (L"lumo31a-paths-" + std::to_wstring(GetCurrentProcessId()));
+        CreateDirectoryW(path.c_str(), nullptr);
+    }
+    ~TempFolder() {
+        SetEnvironmentVariableW(L"LUMO31A_SIM_CONFIG", nullptr);
+        Remove(path);
+    }
+    // Makes `relative` and the folders above it; its full path.
+    std::wstring Make(const std::wstring& relative) const {
+        for (size_t end = relative.find(L'\\');; end = relative.find(L'\\', end + 1)) {
+            CreateDirectoryW((path + L"\\" + relative.substr(0, end)).c_str(), nullptr);
+            if (end == std::wstring::npos)
+                return path + L"\\" + relative;
+        }
+    }
+    static void Remove(const std::wstring& folder) {
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+        for (BOOL more = search != INVALID_HANDLE_VALUE; more;
+             more = FindNextFileW(search, &found)) {
+            const std::wstring name = found.cFileName, item = folder + L"\\" + name;
+            if (name == L"." || name == L"..")
+                continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                Remove(item);
+            else
+                DeleteFileW(item.c_str());
+        }
+        if (search != INVALID_HANDLE_VALUE)
+            FindClose(search);
+        RemoveDirectoryW(folder.c_str());
+    }
+};
+
 TEST_F(SimulatedDriverTest, TraceWritesOneLinePerCall) {
     Start("board 0\n");
-    const std::string path = testsupport::BesideProgram("device-trace.txt");
+    TempFolder folder;
+    const std::wstring path = folder.path + L"\\device-trace.txt";
     ASSERT_EQ(sim.Trace(path.c_str()), 1);
     uint8_t byte = 0x42;
     AccessPort(0, 1, PORT_WRITE, &byte);
     ASSERT_EQ(sim.Trace(nullptr), 1);
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    EXPECT_NE(text.str().find("Lumo31aOutPort"), std::string::npos) << text.str();
-    EXPECT_NE(text.str().find("data 0x42"), std::string::npos) << text.str();
-    file.close();
-    DeleteFileA(path.c_str());
+    const std::string text = FileText(path);
+    EXPECT_NE(text.find("Lumo31aOutPort"), std::string::npos) << text;
+    EXPECT_NE(text.find("data 0x42"), std::string::npos) << text;
+}
+
+// The folders Japanese users keep their flow charts in: code page 932 trail bytes that equal a
+// backslash (表 95 5C, ソ 83 5C), letters code page 932 lacks, spaces, and more than MAX_PATH
+// characters. The driver finds its configuration there, named by LUMO31A_SIM_CONFIG or beside
+// the DLL, tells its path back unchanged, and writes its traces there.
+TEST_F(SimulatedDriverTest, ConfigurationAndTraceInAnyFolder) {
+    TempFolder temp;
+    const std::wstring deep =
+        std::wstring(60, L'表') + L"\\" + std::wstring(90, L'ü') + L"\\" + std::wstring(100, L'x');
+    const std::wstring folders[] = {L"実験データ\\表ソ", L"Müller é", L"with  spaces", deep};
+    wchar_t program[MAX_PATH];
+    const std::wstring original(program, GetModuleFileNameW(driver, program, MAX_PATH));
+    for (const std::wstring& relative : folders) {
+        const std::wstring folder = temp.Make(relative), config = folder + L"\\lumo31a-sim.txt";
+        const std::wstring configTrace = folder + L"\\trace  ü.txt";
+        const std::wstring controlTrace = folder + L"\\control ソ.txt";
+        SCOPED_TRACE(Utf8(config) + " (" + std::to_string(config.size()) + " characters)");
+        const std::string text = "\xEF\xBB\xBF# two boards\r\nboard 3\r\nboard 7\r\ntrace " +
+                                 Utf8(configTrace) + "  \r\n";
+        FILE* file = _wfopen(config.c_str(), L"wb");
+        ASSERT_NE(file, nullptr);
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+        ASSERT_TRUE(CopyFileW(original.c_str(), (folder + L"\\lumo31a.dll").c_str(), FALSE));
+        // Named by the variable, the driver beside the test; then beside the driver's copy.
+        for (const bool named : {true, false}) {
+            SetEnvironmentVariableW(L"LUMO31A_SIM_CONFIG", named ? config.c_str() : nullptr);
+            ReloadDriver(named ? original : folder + L"\\lumo31a.dll");
+            EXPECT_EQ(Text(sim.ConfigOrigin), config);
+            EXPECT_EQ(ConfigError(), L"");
+            ASSERT_EQ(OpenBoards(), 1);
+            for (int slot = 0; slot < BOARD_SLOTS; ++slot)
+                EXPECT_EQ(BoardTable[slot].present, int(slot == 3 || slot == 7)) << slot;
+            ASSERT_EQ(sim.Trace(controlTrace.c_str()), 1);
+            CloseBoards();
+            ASSERT_EQ(sim.Trace(nullptr), 1);
+            EXPECT_NE(FileText(configTrace).find("configuration: " + Utf8(config) + "\r\n"),
+                      std::string::npos);
+            EXPECT_NE(FileText(configTrace).find("Lumo31aCreate"), std::string::npos);
+            EXPECT_NE(FileText(controlTrace).find("Lumo31aClose"), std::string::npos);
+        }
+    }
+    const std::wstring missing = temp.path + L"\\" + folders[0] + L"\\なし.txt";
+    SetEnvironmentVariableW(L"LUMO31A_SIM_CONFIG", missing.c_str());
+    ReloadDriver(original);
+    EXPECT_EQ(ConfigError(), missing + L": cannot be read");
+    EXPECT_EQ(sim.BoardState(0), LUMO_SIM_BOARD_NONE);
+    SetEnvironmentVariableW(L"LUMO31A_SIM_CONFIG", nullptr);
+    ReloadDriver(original); // lets go of the copies, so that the folder can go
 }
 
 } // namespace
