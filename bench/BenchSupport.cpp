@@ -139,9 +139,9 @@ bool FindClassEntries(Setting& setting) {
 } // namespace
 
 bool StartSetting(Setting& setting, std::string& error) {
-    const std::string folder = standin::ProgramFolder();
+    const std::wstring folder = standin::ProgramFolder();
     // Loaded by full path before the plug-in loads it by name, so that it is configured first.
-    setting.driver = LoadLibraryA((folder + "\\" LUMO_DRIVER_FILE_NAME).c_str());
+    setting.driver = LoadLibraryW((folder + L"\\" LUMO_DRIVER_FILE_NAME).c_str());
     if (!setting.driver || !LumoSimConnect(setting.sim, setting.driver)) {
         error = "the simulated " LUMO_DRIVER_FILE_NAME " is not beside the program";
         return false;
@@ -159,7 +159,7 @@ bool StartSetting(Setting& setting, std::string& error) {
         return false;
     }
     standin::SetFastBlocks(true);
-    if (!standin::LoadPlugin((folder + "\\Pemo_ux1.dll").c_str()) || standin::CallSetup() != 1 ||
+    if (!standin::LoadPlugin(folder + L"\\Pemo_ux1.dll") || standin::CallSetup() != 1 ||
         !FindClassEntries(setting)) {
         error = "the plug-in Pemo_ux1.dll beside the program did not load or set up";
         return false;

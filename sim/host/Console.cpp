@@ -1,5 +1,7 @@
 #include "sim/host/Console.h"
 
+#include "sim/host/TextCodes.h"
+
 #include <windows.h>
 
 #include <cstdarg>
@@ -27,9 +29,7 @@ void ConsolePrint(const std::string& utf8) {
         std::fflush(stdout);
         return;
     }
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring wide(size_t(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), &wide[0], length);
+    const std::wstring wide = Utf8ToWide(utf8);
     DWORD written;
     WriteConsoleW(GetStdHandle(STD_OUTPUT_HANDLE), wide.data(), DWORD(wide.size()), &written,
                   nullptr);

@@ -1,14 +1,14 @@
 #include "sim/host/FlowChartFile.h"
 
+#include "sim/host/Files.h"
 #include "sim/host/PluginBlocks.h"
+#include "sim/host/SafeSave.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <set>
-#include <sstream>
 
 namespace standin {
 
@@ -24,26 +24,8 @@ enum : size_t { HEX_ROW_BYTES = 16 };
 
 // Whether the bytes come back unchanged from UTF-8: then the file can hold them as text.
 bool TextSurvives(const std::string& cp932) {
-    return Utf8ToCp932(Cp932ToUtf8(cp932)) == cp932;
-}
-
-// UTF-8 to code page 932; false when a character has no place in it.
-bool ToCp932(const std::string& utf8, std::string* cp932) {
-    const int wideLength = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                                               int(utf8.size()), nullptr, 0);
-    if (utf8.empty() || wideLength <= 0) {
-        cp932->clear();
-        return utf8.empty();
-    }
-    std::wstring wide(size_t(wideLength), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), &wide[0], wideLength);
-    BOOL lost = FALSE;
-    const int length = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength,
-                                           nullptr, 0, nullptr, &lost);
-    cp932->assign(size_t(length), '\0');
-    WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide.data(), wideLength, &(*cp932)[0], length,
-                        nullptr, &lost);
-    return !lost;
+    std::string back;
+    return Utf8ToCp932(Cp932ToUtf8(cp932), &back) && back == cp932;
 }
 
 // ---- Hex --------------------------------------------------------------------------------------
@@ -61,7 +43,8 @@ std::string HexRow(const uint8_t* bytes, size_t count) {
 Json HexRows(const std::vector<uint8_t>& bytes) {
     Json rows = Json::array();
     for (size_t at = 0; at < bytes.size(); at += HEX_ROW_BYTES)
-        rows.push_back(HexRow(bytes.data() + at, std::min<size_t>(HEX_ROW_BYTES, bytes.size() - at)));
+        rows.push_back(
+            HexRow(bytes.data() + at, std::min<size_t>(HEX_ROW_BYTES, bytes.size() - at)));
     return rows;
 }
 
@@ -123,8 +106,7 @@ uint32_t ReadWhole(const Json& value, const std::string& path, uint32_t most) {
 }
 
 int32_t ReadCoordinate(const Json& value, const std::string& path) {
-    if (!value.is_number_integer() || value.get<int64_t>() < -32768 ||
-        value.get<int64_t>() > 32767)
+    if (!value.is_number_integer() || value.get<int64_t>() < -32768 || value.get<int64_t>() > 32767)
         Fault(path, "expected a whole number from -32768 to 32767");
     return int32_t(value.get<int64_t>());
 }
@@ -196,9 +178,11 @@ std::string ReadText(const Json& value, const std::string& path) {
         fields.Done();
         return std::string(bytes.begin(), bytes.end());
     }
-    std::string cp932;
-    if (!ToCp932(ReadString(value, path), &cp932))
-        Fault(path, "a character that code page 932 does not have");
+    const std::string text = ReadString(value, path);
+    std::string cp932, lacking;
+    if (!Utf8ToCp932(text, &cp932, &lacking))
+        Fault(path, "\"" + text + "\" cannot be handed to the plug-in: code page 932 has no \"" +
+                        lacking + "\"");
     return cp932;
 }
 
@@ -244,8 +228,8 @@ TimeBase ReadTimeBase(const Json& value, const std::string& path) {
     if (!ms.is_number())
         Fault(fields.At("msPerSample"), std::string("expected a number, found ") + TypeName(ms));
     timeBase.msPerSample = ms.get<double>();
-    timeBase.blockSize = ReadWhole(fields.Required("blockSize"), fields.At("blockSize"),
-                                   MAX_BLOCK_SIZE);
+    timeBase.blockSize =
+        ReadWhole(fields.Required("blockSize"), fields.At("blockSize"), MAX_BLOCK_SIZE);
     fields.Done();
     return timeBase;
 }
@@ -265,8 +249,10 @@ Worksheet ReadWorksheet(const Json& document) {
                              "\" is missing)");
     const Json& version = fields.Required("version");
     if (!version.is_number_integer() || version.get<int64_t>() != FLOWCHART_VERSION)
-        Fault("/version", "format version " + version.dump() + " is not known; this host reads "
-                          "version " + std::to_string(FLOWCHART_VERSION));
+        Fault("/version", "format version " + version.dump() +
+                              " is not known; this host reads "
+                              "version " +
+                              std::to_string(FLOWCHART_VERSION));
     Worksheet sheet;
     sheet.timeBase = ReadTimeBase(fields.Required("timeBase"), "/timeBase");
     const Json& modules = ReadArray(fields, "modules");
@@ -334,14 +320,6 @@ Json ModuleValue(const WorksheetModule& module) {
     return value;
 }
 
-std::string ReadWholeFile(const std::string& path, bool* ok) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    *ok = bool(file) || file.eof();
-    return text.str();
-}
-
 } // namespace
 
 bool ParseFlowChart(const std::string& text, const std::string& fileName, Worksheet* sheet,
@@ -366,18 +344,18 @@ bool ParseFlowChart(const std::string& text, const std::string& fileName, Worksh
     return false;
 }
 
-bool ReadFlowChart(const std::string& path, Worksheet* sheet, WorksheetError* error) {
-    bool ok = false;
-    const std::string text = ReadWholeFile(path, &ok);
-    if (!ok || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+bool ReadFlowChart(const std::wstring& path, Worksheet* sheet, WorksheetError* error) {
+    std::string text, failure;
+    if (!ReadWholeFile(path, &text, &failure)) {
         if (error)
-            *error = WorksheetError{path, "", 0, "cannot be read"};
+            *error = WorksheetError{WideToUtf8(path), "", 0,
+                                    failure.substr(failure.find(": cannot be read") + 2)};
         return false;
     }
-    return ParseFlowChart(text, path, sheet, error);
+    return ParseFlowChart(text, WideToUtf8(path), sheet, error);
 }
 
-bool OpenFlowChart(const std::string& path, WorksheetError* error,
+bool OpenFlowChart(const std::wstring& path, WorksheetError* error,
                    std::vector<int32_t>* restoreResults) {
     Worksheet sheet;
     if (!ReadFlowChart(path, &sheet, error))
@@ -385,7 +363,7 @@ bool OpenFlowChart(const std::string& path, WorksheetError* error,
     if (OpenWorksheet(sheet, error, restoreResults))
         return true;
     if (error)
-        error->file = path;
+        error->file = WideToUtf8(path);
     return false;
 }
 
@@ -393,8 +371,8 @@ std::string FlowChartText(const Worksheet& sheet) {
     Json document = Json::object();
     document["format"] = FLOWCHART_FORMAT;
     document["version"] = int(FLOWCHART_VERSION);
-    document["timeBase"] = Json{{"msPerSample", sheet.timeBase.msPerSample},
-                                {"blockSize", sheet.timeBase.blockSize}};
+    document["timeBase"] =
+        Json{{"msPerSample", sheet.timeBase.msPerSample}, {"blockSize", sheet.timeBase.blockSize}};
     Json modules = Json::array();
     for (const WorksheetModule& module : sheet.modules)
         modules.push_back(ModuleValue(module));
@@ -408,23 +386,16 @@ std::string FlowChartText(const Worksheet& sheet) {
     return document.dump(2) + "\n";
 }
 
-bool WriteFlowChart(const std::string& path, const Worksheet& sheet, std::string* error) {
-    const std::string text = FlowChartText(sheet);
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.close();
-    if (file)
-        return true;
-    if (error)
-        *error = path + ": cannot be written";
-    return false;
+bool WriteFlowChart(const std::wstring& path, const Worksheet& sheet, std::string* error) {
+    return SaveFileSafely(path, FlowChartText(sheet), error);
 }
 
-std::string DriverConfigBeside(const std::string& flowChartPath) {
-    const size_t folder = flowChartPath.find_last_of("\\/");
-    const size_t dot = flowChartPath.find_last_of('.');
-    const bool hasExtension = dot != std::string::npos && (folder == std::string::npos || dot > folder);
-    return (hasExtension ? flowChartPath.substr(0, dot) : flowChartPath) + ".lumo31a-sim.txt";
+std::wstring DriverConfigBeside(const std::wstring& flowChartPath) {
+    const size_t folder = flowChartPath.find_last_of(L"\\/");
+    const size_t dot = flowChartPath.find_last_of(L'.');
+    const bool hasExtension =
+        dot != std::wstring::npos && (folder == std::wstring::npos || dot > folder);
+    return (hasExtension ? flowChartPath.substr(0, dot) : flowChartPath) + L".lumo31a-sim.txt";
 }
 
 } // namespace standin

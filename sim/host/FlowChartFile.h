@@ -18,16 +18,18 @@ enum : int { FLOWCHART_VERSION = 1 }; // the version this host reads and writes
 // classes are checked when the worksheet is opened. `fileName` only names the file in errors.
 bool ParseFlowChart(const std::string& text, const std::string& fileName, Worksheet* sheet,
                     WorksheetError* error);
-bool ReadFlowChart(const std::string& path, Worksheet* sheet, WorksheetError* error);
+bool ReadFlowChart(const std::wstring& path, Worksheet* sheet, WorksheetError* error);
 // Reads the file and opens its worksheet in the host (OpenWorksheet): all or nothing.
-bool OpenFlowChart(const std::string& path, WorksheetError* error,
+bool OpenFlowChart(const std::wstring& path, WorksheetError* error,
                    std::vector<int32_t>* restoreResults = nullptr);
 
 std::string FlowChartText(const Worksheet& sheet);
-bool WriteFlowChart(const std::string& path, const Worksheet& sheet, std::string* error);
+// Saved safely (SaveFileSafely): on failure the file there before stays as it was and `error`
+// holds one line naming the file and the reason.
+bool WriteFlowChart(const std::wstring& path, const Worksheet& sheet, std::string* error);
 
 // The simulated driver's configuration that belongs to a flow chart: beside it, named from it
 // ("loopback.json" has "loopback.lumo31a-sim.txt").
-std::string DriverConfigBeside(const std::string& flowChartPath);
+std::wstring DriverConfigBeside(const std::wstring& flowChartPath);
 
 } // namespace standin

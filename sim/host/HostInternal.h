@@ -77,9 +77,10 @@ LRESULT AnswerNameQuery(bool service, const char* name);
 // HostWindow.cpp: the parent of module windows; drops the plug-in's menu entries and popups.
 void ForgetPluginMenu(HMODULE plugin);
 // HostModules.cpp: a new module's name, the class's short name without trailing blanks, and
-// its place on the desk, the cell `index` of a grid eight to a row.
+// its place on the desk: the first cell of a grid that keeps room for connections from every
+// module there.
 std::string DefaultModuleName(const RegisteredClass& moduleClass);
-POINT GridPosition(size_t index);
+POINT FreePosition();
 // HostModules.cpp: which module and output channel a channel record belongs to.
 bool FindOutputChannel(const OutputChannelRecord* channel, ModuleRecord** module, uint32_t* index);
 // HostModules.cpp / HostClasses.cpp: forgetting what belongs to an unloaded plug-in.
@@ -100,6 +101,7 @@ void RecordUnprovidedCall(const char* name);
 void RecordComplaint(const std::string& text);
 // Prints a line of code page 932 text, as UTF-8, when echo is on.
 void Echo(const std::string& text);
+void EchoUtf8(const std::string& text); // the same for a line of UTF-8 (paths)
 
 // HostMemory.cpp: whether an address (with its size) fits in a 32-bit field.
 bool FitsIn32Bits(const void* address, size_t size = 0);

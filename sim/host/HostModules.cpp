@@ -4,6 +4,7 @@
 #include "sim/host/HostInternal.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace standin {
@@ -202,8 +203,39 @@ std::string DefaultModuleName(const RegisteredClass& moduleClass) {
     return name;
 }
 
-POINT GridPosition(size_t index) {
-    return POINT{10 + LONG(index % 8) * 96, 10 + LONG(index / 8) * 84};
+namespace {
+
+// Cells of the desk for new modules: a module's width apart and as much again between them, so
+// that a connection drawn from one to the next is seen.
+enum : int { CELL_WIDTH = MODULE_WIDTH * 2, CELL_HEIGHT = MODULE_HEIGHT + 40, CELLS_PER_ROW = 5 };
+
+POINT CellPosition(size_t index) {
+    return POINT{20 + LONG(index % CELLS_PER_ROW) * CELL_WIDTH,
+                 20 + LONG(index / CELLS_PER_ROW) * CELL_HEIGHT};
+}
+
+// Whether a module at `at` keeps its distance from every module there (the caller holds
+// modulesMutex).
+bool PlaceIsFree(POINT at) {
+    for (const HostModule& module : modules)
+        if (std::abs(module.position.x - at.x) < CELL_WIDTH &&
+            std::abs(module.position.y - at.y) < CELL_HEIGHT)
+            return false;
+    return true;
+}
+
+POINT FreePositionLocked() {
+    size_t cell = 0;
+    while (!PlaceIsFree(CellPosition(cell)))
+        ++cell;
+    return CellPosition(cell);
+}
+
+} // namespace
+
+POINT FreePosition() {
+    std::lock_guard<std::mutex> lock(modulesMutex);
+    return FreePositionLocked();
 }
 
 ModuleRecord* NewModule(const RegisteredClass& moduleClass, uint32_t inputs, uint32_t outputs) {
@@ -240,7 +272,7 @@ ModuleRecord* NewModule(const RegisteredClass& moduleClass, uint32_t inputs, uin
     NameModule(record, moduleClass);
     {
         std::lock_guard<std::mutex> lock(modulesMutex);
-        module.position = GridPosition(modules.size());
+        module.position = FreePositionLocked();
         modules.push_back(module);
     }
     HWND window = MakeModuleWindow(record, module.position);

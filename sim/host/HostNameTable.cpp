@@ -34,6 +34,18 @@ void PutText(const char* name, const std::string& text) {
         lstrcpynA(reinterpret_cast<char*>(slot), text.c_str(), SLOT_SIZE);
 }
 
+// A folder as the plug-in reads the host's texts: code page 932. A folder whose name the code
+// page cannot hold is given by its short name, which can; empty when it has none.
+std::string FolderForPlugin(const std::wstring& folder) {
+    std::string cp932;
+    if (WideToCp932(folder, &cp932))
+        return cp932;
+    std::wstring shortName(MAX_PATH, L'\0');
+    const DWORD length = GetShortPathNameW(folder.c_str(), &shortName[0], MAX_PATH);
+    shortName.resize(length < MAX_PATH ? length : 0);
+    return WideToCp932(shortName, &cp932) ? cp932 : std::string();
+}
+
 void PutWord(const char* name, uint32_t value) {
     uint8_t* slot = SlotOf(name);
     if (slot)
@@ -54,10 +66,10 @@ void FillSlots() {
     PutText("TimeTrenn", ":");
     PutText("DezTrenn", ".");
     PutText("DateTrenn", "/");
-    const std::string folder = ProgramFolder();
-    char current[MAX_PATH] = "";
-    GetCurrentDirectoryA(MAX_PATH, current);
-    PutText("InitialStartupDir", current);
+    const std::string folder = FolderForPlugin(ProgramFolder());
+    std::wstring current(MAX_PATH, L'\0');
+    current.resize(GetCurrentDirectoryW(MAX_PATH, &current[0]));
+    PutText("InitialStartupDir", FolderForPlugin(current));
     PutText("ExeFileDir", folder);
     PutText("ProgFileNameIni", folder + "\\Pemo.ini");
     for (const char* name :
@@ -132,12 +144,15 @@ const std::vector<NameQuery>& NameQueries() {
     return queries;
 }
 
-std::string ProgramFolder() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    const size_t slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? std::string(".") : folder.substr(0, slash);
+std::wstring ProgramFolder() {
+    // Grown until the whole name fits: a folder may be deeper than MAX_PATH.
+    std::wstring path(MAX_PATH, L'\0');
+    DWORD length;
+    while ((length = GetModuleFileNameW(nullptr, &path[0], DWORD(path.size()))) >= path.size())
+        path.resize(path.size() * 2);
+    path.resize(length);
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
 }
 
 } // namespace standin

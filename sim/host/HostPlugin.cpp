@@ -23,25 +23,25 @@ uint64_t ImageEnd(HMODULE image) {
 
 } // namespace
 
-bool LoadPlugin(const char* path) {
+bool LoadPlugin(const std::wstring& path) {
     UnloadPlugin();
-    HMODULE module = LoadLibraryA(path);
+    HMODULE module = LoadLibraryW(path.c_str());
+    const std::string named = WideToUtf8(path);
     if (!module) {
-        Echo(std::string("cannot load ") + path + " (error " + std::to_string(GetLastError()) +
-             ")");
+        EchoUtf8("cannot load " + named + " (error " + std::to_string(GetLastError()) + ")");
         return false;
     }
     auto setup = reinterpret_cast<SetupPemoDLLFn>(GetProcAddress(module, "SetupPemoDLL"));
     auto finish = reinterpret_cast<FinishPemoDLLFn>(GetProcAddress(module, "FinishPemoDLL"));
     auto wep = reinterpret_cast<WEPFn>(GetProcAddress(module, "WEP"));
     if (!setup || !finish || !wep) {
-        Echo(std::string(path) + " lacks SetupPemoDLL, FinishPemoDLL or WEP");
+        EchoUtf8(named + " lacks SetupPemoDLL, FinishPemoDLL or WEP");
         FreeLibrary(module);
         return false;
     }
     // The host's records carry 32-bit addresses of the plug-in's functions and strings.
     if (ImageEnd(module) > 0x100000000ull)
-        std::fprintf(stderr, "stand-in host: %s lies above 4 GB\n", path);
+        std::fprintf(stderr, "stand-in host: %s lies above 4 GB\n", named.c_str());
     plugin = module;
     setupEntry = setup;
     finishEntry = finish;

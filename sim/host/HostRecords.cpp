@@ -17,35 +17,15 @@ std::mutex& RecordsMutex() {
     return mutex;
 }
 
-namespace {
-
-std::string Recode(const std::string& text, UINT from, UINT to) {
-    if (text.empty())
-        return text;
-    const int wideLength = MultiByteToWideChar(from, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring wide(wideLength, L'\0');
-    MultiByteToWideChar(from, 0, text.data(), int(text.size()), &wide[0], wideLength);
-    const int length =
-        WideCharToMultiByte(to, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string recoded(length, '\0');
-    WideCharToMultiByte(to, 0, wide.data(), wideLength, &recoded[0], length, nullptr, nullptr);
-    return recoded;
-}
-
-} // namespace
-
-std::string Cp932ToUtf8(const std::string& text) {
-    return Recode(text, 932, CP_UTF8);
-}
-
-std::string Utf8ToCp932(const std::string& text) {
-    return Recode(text, CP_UTF8, 932);
-}
-
 void Echo(const std::string& text) {
     if (!Options().echo)
         return;
     ConsolePrint("stand-in host: " + Cp932ToUtf8(text) + "\n");
+}
+
+void EchoUtf8(const std::string& text) {
+    if (Options().echo)
+        ConsolePrint("stand-in host: " + text + "\n");
 }
 
 void RecordUnprovidedCall(const char* name) {

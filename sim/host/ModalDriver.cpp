@@ -1,5 +1,7 @@
 #include "sim/host/ModalDriver.h"
 
+#include "sim/host/TextCodes.h"
+
 #include <cstring>
 
 namespace modal {
@@ -162,9 +164,7 @@ void Type(HWND dialog, int id, const std::string& text) {
     SetFocus(control);
     SendMessageA(control, EM_SETSEL, 0, -1);
     // As the keyboard delivers them: whole characters, a double-byte one included.
-    std::wstring characters(text.size(), L'\0');
-    characters.resize(MultiByteToWideChar(932, 0, text.data(), int(text.size()), &characters[0],
-                                          int(characters.size())));
+    const std::wstring characters = standin::Cp932ToWide(text);
     for (wchar_t c : characters)
         SendMessageW(control, WM_CHAR, c, 1);
 }
@@ -196,6 +196,13 @@ void MouseClick(HWND dialog, int id) {
 std::string Text(HWND dialog, int id) {
     char text[512] = {};
     GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}
+
+std::wstring TextW(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    std::wstring text(size_t(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(size_t(GetWindowTextW(control, &text[0], int(text.size()))));
     return text;
 }
 

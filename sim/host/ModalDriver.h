@@ -70,7 +70,8 @@ void MouseClick(HWND dialog, int id);
 
 // ---- Reading ----------------------------------------------------------------------------------
 
-std::string Text(HWND dialog, int id); // window text, code page 932 bytes
+std::string Text(HWND dialog, int id);   // window text, code page 932 bytes
+std::wstring TextW(HWND dialog, int id); // the same as UTF-16 (a message box's text is 0xFFFF)
 std::string Caption(HWND dialog);
 WORD StateWord(HWND dialog, int id); // GetWindowWord(control, 0) of a custom control
 std::vector<std::string> ListItems(HWND dialog, int id);

@@ -1,5 +1,9 @@
 #include "sim/host/PngFile.h"
 
+#include "sim/host/Files.h"
+#include "sim/host/SafeSave.h"
+#include "sim/host/TextCodes.h"
+
 #include <windows.h>
 #include <wincodec.h>
 
@@ -27,13 +31,6 @@ struct ComScope {
     }
 };
 
-std::wstring Wide(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(size_t(length > 0 ? length : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
-    return wide;
-}
-
 bool Failed(HRESULT result, const std::string& path, const char* step, std::string* error) {
     if (SUCCEEDED(result))
         return false;
@@ -53,8 +50,9 @@ bool MakeFactory(IWICImagingFactory** factory, const std::string& path, std::str
 
 } // namespace
 
-bool SavePng(const std::string& path, int width, int height, const std::vector<uint32_t>& pixels,
+bool SavePng(const std::wstring& file, int width, int height, const std::vector<uint32_t>& pixels,
              std::string* error) {
+    const std::string path = WideToUtf8(file);
     if (width <= 0 || height <= 0 || pixels.size() != size_t(width) * size_t(height)) {
         if (error)
             *error = path + ": no picture to save";
@@ -73,14 +71,12 @@ bool SavePng(const std::string& path, int width, int height, const std::vector<u
         }
     ComScope com;
     Held<IWICImagingFactory> factory;
-    Held<IWICStream> stream;
+    Held<IStream> stream; // the picture is made in memory and then saved safely
     Held<IWICBitmapEncoder> encoder;
     Held<IWICBitmapFrameEncode> frame;
     Held<IPropertyBag2> options;
     if (!MakeFactory(&factory, path, error) ||
-        Failed(factory->CreateStream(&stream), path, "no stream", error) ||
-        Failed(stream->InitializeFromFilename(Wide(path).c_str(), GENERIC_WRITE), path,
-               "cannot be written", error) ||
+        Failed(CreateStreamOnHGlobal(nullptr, TRUE, &stream), path, "no memory", error) ||
         Failed(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder), path,
                "no PNG encoder", error) ||
         Failed(encoder->Initialize(stream.p, WICBitmapEncoderNoCache), path, "encoder", error) ||
@@ -96,30 +92,48 @@ bool SavePng(const std::string& path, int width, int height, const std::vector<u
             *error = path + ": the PNG encoder does not take 24-bit pixels";
         return false;
     }
-    return !Failed(frame->WritePixels(UINT(height), stride, UINT(rows.size()), rows.data()), path,
-                   "pixels", error) &&
-           !Failed(frame->Commit(), path, "frame", error) &&
-           !Failed(encoder->Commit(), path, "cannot be written", error);
+    HGLOBAL memory = nullptr;
+    if (Failed(frame->WritePixels(UINT(height), stride, UINT(rows.size()), rows.data()), path,
+               "pixels", error) ||
+        Failed(frame->Commit(), path, "frame", error) ||
+        Failed(encoder->Commit(), path, "encoder", error) ||
+        Failed(GetHGlobalFromStream(stream.p, &memory), path, "no memory", error))
+        return false;
+    STATSTG about = {};
+    if (Failed(stream->Stat(&about, STATFLAG_NONAME), path, "no size", error))
+        return false;
+    const char* bytes = static_cast<const char*>(GlobalLock(memory));
+    const std::string png(bytes, bytes ? size_t(about.cbSize.QuadPart) : 0);
+    GlobalUnlock(memory);
+    return SaveFileSafely(file, png, error);
 }
 
-bool LoadPng(const std::string& path, int* width, int* height, std::vector<uint32_t>* pixels,
+bool LoadPng(const std::wstring& file, int* width, int* height, std::vector<uint32_t>* pixels,
              std::string* error) {
+    const std::string path = WideToUtf8(file);
+    std::string bytes;
+    if (!ReadWholeFile(file, &bytes, error))
+        return false;
     ComScope com;
     Held<IWICImagingFactory> factory;
+    Held<IWICStream> stream;
     Held<IWICBitmapDecoder> decoder;
     Held<IWICBitmapFrameDecode> frame;
     Held<IWICFormatConverter> converter;
     UINT w = 0, h = 0;
     if (!MakeFactory(&factory, path, error) ||
-        Failed(factory->CreateDecoderFromFilename(Wide(path).c_str(), nullptr, GENERIC_READ,
-                                                  WICDecodeMetadataCacheOnDemand, &decoder),
+        Failed(factory->CreateStream(&stream), path, "no stream", error) ||
+        Failed(
+            stream->InitializeFromMemory(reinterpret_cast<BYTE*>(&bytes[0]), DWORD(bytes.size())),
+            path, "no stream", error) ||
+        Failed(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand,
+                                                &decoder),
                path, "cannot be read as a picture", error) ||
         Failed(decoder->GetFrame(0, &frame), path, "no picture in it", error) ||
         Failed(frame->GetSize(&w, &h), path, "no size", error) ||
         Failed(factory->CreateFormatConverter(&converter), path, "no converter", error) ||
-        Failed(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA,
-                                     WICBitmapDitherTypeNone, nullptr, 0,
-                                     WICBitmapPaletteTypeCustom),
+        Failed(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
+                                     nullptr, 0, WICBitmapPaletteTypeCustom),
                path, "no 32-bit pixels", error))
         return false;
     pixels->assign(size_t(w) * h, 0);

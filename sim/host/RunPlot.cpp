@@ -17,9 +17,8 @@ const COLORREF inputColour = RGB(0, 140, 0);
 const COLORREF outputColour = RGB(200, 0, 0);
 
 std::string ChannelLabel(const RunReport& report, const ChannelSamples& samples) {
-    std::string name = samples.module < report.modules.size()
-                           ? report.modules[samples.module].name
-                           : std::string("module");
+    std::string name = samples.module < report.modules.size() ? report.modules[samples.module].name
+                                                              : std::string("module");
     return std::to_string(samples.module) + " " + name + " ch " + std::to_string(samples.channel);
 }
 
@@ -30,13 +29,15 @@ StripChart RunChart(const RunRecorder& recorder, const RunReport& report) {
     chart.startSeconds = 0;
     chart.endSeconds = std::max(report.elapsedMs, 1u) / 1000.0;
     char title[128];
-    std::snprintf(title, sizeof title, "pemo_host run: %.1f s, %g ms per sample, %u samples per block",
-                  report.elapsedMs / 1000.0, report.settings.msPerSample, report.settings.blockSize);
+    std::snprintf(
+        title, sizeof title, "pemo_host run: %.1f s, %g ms per sample, %u samples per block",
+        report.elapsedMs / 1000.0, report.settings.msPerSample, report.settings.blockSize);
     chart.title = title;
     std::vector<ChannelSamples> channels = recorder.Samples();
-    std::sort(channels.begin(), channels.end(), [](const ChannelSamples& a, const ChannelSamples& b) {
-        return a.module != b.module ? a.module < b.module : a.channel < b.channel;
-    });
+    std::sort(channels.begin(), channels.end(),
+              [](const ChannelSamples& a, const ChannelSamples& b) {
+                  return a.module != b.module ? a.module < b.module : a.channel < b.channel;
+              });
     for (const ChannelSamples& samples : channels) {
         ChartSeries series;
         series.label = ChannelLabel(report, samples);
@@ -70,12 +71,12 @@ StripChart RunChart(const RunRecorder& recorder, const RunReport& report) {
     return chart;
 }
 
-bool WritePlot(const std::string& path, const StripChart& chart, std::string* error) {
+bool WritePlot(const std::wstring& path, const StripChart& chart, std::string* error) {
     const RECT area = ChartArea(PLOT_WIDTH, chart.series.size());
     const std::vector<uint32_t> pixels = ChartPixels(chart, area.right, area.bottom);
     if (pixels.empty()) {
         if (error)
-            *error = path + ": the picture could not be drawn";
+            *error = WideToUtf8(path) + ": the picture could not be drawn";
         return false;
     }
     return SavePng(path, area.right, area.bottom, pixels, error);

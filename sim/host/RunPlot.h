@@ -14,6 +14,6 @@ enum : int { PLOT_WIDTH = 1200 };
 // The chart of a recorded run (the recorder kept its events): the channels first, in module
 // and channel order, then the ports in board and port order, inputs before outputs.
 StripChart RunChart(const RunRecorder& recorder, const RunReport& report);
-bool WritePlot(const std::string& path, const StripChart& chart, std::string* error);
+bool WritePlot(const std::wstring& path, const StripChart& chart, std::string* error);
 
 } // namespace standin

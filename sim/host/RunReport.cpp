@@ -7,7 +7,6 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <fstream>
 
 namespace standin {
 
@@ -109,10 +108,12 @@ std::string ReportText(const RunReport& report) {
     line(FormatText("Run: %.1f s (%s); %g ms per sample, blocks of %u samples; %llu rounds",
                     Seconds(report.elapsedMs), RunEndText(report.end), report.settings.msPerSample,
                     report.settings.blockSize, (unsigned long long)report.rounds));
-    line(
-        FormatText("GetTickCount advanced in steps of %u ms here: a block is seen due at the first "
-                   "step at or after its due tick.",
-                   report.tickStep));
+    if (report.tickStep)
+        line(FormatText("GetTickCount advanced in steps of %u ms here: a block is seen due at the "
+                        "first step at or after its due tick.",
+                        report.tickStep));
+    else
+        line("GetTickCount's step: not measured (the run saw no change of the tick count).");
     line("");
     line("Modules:");
     for (size_t i = 0; i < report.modules.size(); ++i) {
@@ -204,7 +205,8 @@ std::string ReportJson(const RunReport& report) {
     document["end"] = RunEndText(report.end);
     document["elapsedSeconds"] = Seconds(report.elapsedMs);
     document["rounds"] = report.rounds;
-    document["tickStepMs"] = report.tickStep;
+    document["tickStepMs"] =
+        report.tickStep ? Json(report.tickStep) : Json(nullptr); // null: not measured
     document["passed"] = report.Passed();
     document["failures"] = report.failures;
     Json modules = Json::array();
@@ -266,16 +268,17 @@ std::string ReportJson(const RunReport& report) {
                               {"notLogged", report.logDropped}};
     Json warnings = Json::array();
     for (const ReportWarning& warning : report.warnings)
-        warnings.push_back(Json{{"ms", warning.ms}, {"title", warning.title}, {"text", warning.text}});
+        warnings.push_back(
+            Json{{"ms", warning.ms}, {"title", warning.title}, {"text", warning.text}});
     document["warnings"] = warnings;
     document["complaints"] = report.complaints;
     // Texts of the plug-in that are not UTF-8 are written with replacement characters.
     return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
-bool WriteTraceCsv(const std::string& path, const RunRecorder& recorder, std::string* error) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << "tick,ms,event,module,channel,board,port,byte,ok,samples,start_s,due_tick,late_ms\n";
+std::string TraceCsv(const RunRecorder& recorder) {
+    std::string file =
+        "tick,ms,event,module,channel,board,port,byte,ok,samples,start_s,due_tick,late_ms\n";
     const uint32_t start = recorder.StartTick();
     char row[256];
     for (const TraceEvent& event : recorder.Events()) {
@@ -290,14 +293,9 @@ bool WriteTraceCsv(const std::string& path, const RunRecorder& recorder, std::st
                           event.module,
                           event.channel < 0 ? "" : std::to_string(event.channel).c_str(),
                           event.slot, event.port, event.byte, event.ok ? 1 : 0);
-        file << row;
+        file += row;
     }
-    file.close();
-    if (file)
-        return true;
-    if (error)
-        *error = path + ": cannot be written";
-    return false;
+    return file;
 }
 
 } // namespace standin

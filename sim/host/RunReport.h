@@ -62,7 +62,7 @@ struct LoopTally {
 };
 
 struct ReportWarning {
-    int32_t ms; // since the start of the run
+    int32_t ms;              // since the start of the run
     std::string title, text; // UTF-8
 };
 
@@ -94,8 +94,8 @@ struct TraceEvent {
     int32_t module;  // worksheet index, -1 outside the modules' calls
     int32_t channel; // the channel whose block was being filled or written, else -1
     uint16_t slot, port;
-    uint8_t byte;    // port accesses
-    bool ok;         // port accesses: the driver's result
+    uint8_t byte;     // port accesses
+    bool ok;          // port accesses: the driver's result
     uint32_t samples; // BlockReleased
     double startTime; // BlockReleased, seconds
     uint32_t due;     // BlockReleased: the due tick
@@ -118,7 +118,7 @@ public:
     RunRecorder(const RunRecorder&) = delete;
     RunRecorder& operator=(const RunRecorder&) = delete;
 
-    RunHooks Hooks(); // for StartRun
+    RunHooks Hooks();                                       // for StartRun
     uint64_t PortAccesses() const { return portAccesses_; } // from any thread, as it runs
     // After StopRun: the report, its checks done.
     RunReport Report(const RunSettings& settings, RunEnd end, const RunStatus& status);
@@ -176,6 +176,6 @@ std::string ProgressLine(const RunStatus& status, uint64_t portAccesses);
 std::string ReportText(const RunReport& report);
 std::string ReportJson(const RunReport& report);
 // The trace as CSV: every port access and every released block with its tick.
-bool WriteTraceCsv(const std::string& path, const RunRecorder& recorder, std::string* error);
+std::string TraceCsv(const RunRecorder& recorder);
 
 } // namespace standin

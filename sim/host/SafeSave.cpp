@@ -2,6 +2,9 @@
 // one, never a half-written mix, whatever fails on the way.
 #include "sim/host/SafeSave.h"
 
+#include "sim/host/Files.h"
+#include "sim/host/TextCodes.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -15,64 +18,21 @@ std::atomic<int64_t> writeLimitForTests{-1};
 std::atomic<unsigned> saveCounter{0};
 
 constexpr DWORD CHUNK_BYTES = 1 << 20;
-// Room kept for ".saving-<pid>-<counter>.tmp" when deciding whether a path needs the long form.
-constexpr size_t TEMPORARY_SUFFIX_ROOM = 40;
-// A name component may hold 255 characters; the new file's name keeps that much of the
-// target's name that its suffix still fits.
+// A name may hold 255 characters: the new file's name keeps at most this much of the target's,
+// so that its suffix still fits.
 constexpr size_t TEMPORARY_NAME_KEPT = 200;
-
-// Until the host has one conversion unit for all: UTF-16 to UTF-8.
-std::string ToUtf8(const std::wstring& wide) {
-    if (wide.empty())
-        return {};
-    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string utf8(length, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), &utf8[0], length, nullptr,
-                        nullptr);
-    return utf8;
-}
-
-std::string SystemReason(DWORD code) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring reason(text ? text : L"", length);
-    LocalFree(text);
-    while (!reason.empty() &&
-           (reason.back() == L'\r' || reason.back() == L'\n' || reason.back() == L' '))
-        reason.pop_back();
-    if (reason.empty())
-        return "system error " + std::to_string(code);
-    return ToUtf8(reason);
-}
 
 bool Fail(const std::wstring& path, DWORD code, std::string* error) {
     if (error)
-        *error = ToUtf8(path) + ": cannot be written: " + SystemReason(code);
+        *error = WideToUtf8(path) + ": cannot be written: " + SystemReason(code);
     return false;
 }
 
 // The full path, in the \\?\ form when it (with the new file's suffix) is too long for the
 // plain one.
 bool FullPath(const std::wstring& path, std::wstring* full) {
-    const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-    if (size == 0)
-        return false;
-    full->assign(size, L'\0');
-    const DWORD length = GetFullPathNameW(path.c_str(), size, &(*full)[0], nullptr);
-    if (length == 0 || length >= size)
-        return false;
-    full->resize(length);
-    if (full->size() + TEMPORARY_SUFFIX_ROOM < MAX_PATH || full->compare(0, 4, L"\\\\?\\") == 0 ||
-        full->compare(0, 4, L"\\\\.\\") == 0)
-        return true;
-    if (full->compare(0, 2, L"\\\\") == 0)
-        full->replace(0, 2, L"\\\\?\\UNC\\");
-    else
-        full->insert(0, L"\\\\?\\");
-    return true;
+    *full = LongPathForm(path);
+    return !full->empty();
 }
 
 // A new file beside the target, created exclusively so that no other file is overwritten;
@@ -114,6 +74,16 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
     return true;
 }
 
+bool CanBeReplaced(const std::wstring& target) {
+    const HANDLE file =
+        CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
 // The new file, complete and on the disk, takes the target's place.
 bool Swap(const std::wstring& temporary, const std::wstring& target, bool targetExists) {
     if (targetExists && ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
@@ -136,6 +106,12 @@ bool SaveFileSafely(const std::wstring& path, const std::string& bytes, std::str
     // ReplaceFileW replaces a read-only file on some systems; the user's protection stands.
     if (targetExists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return Fail(path, ERROR_ACCESS_DENIED, error);
+
+    // A target another program holds open without sharing its deletion cannot be swapped; it is
+    // refused before anything is written (Wine's ReplaceFileW would leave a file of its own
+    // behind).
+    if (targetExists && !CanBeReplaced(target))
+        return Fail(path, GetLastError(), error);
 
     std::wstring temporary;
     const HANDLE file = CreateBeside(target, &temporary);

@@ -9,6 +9,7 @@
 #include "host/HostInterface.h"
 #include "host/PluginEntry.h"
 #include "modules/ModuleRecords.h"
+#include "sim/host/TextCodes.h"
 
 #include <cstdint>
 #include <functional>
@@ -97,7 +98,7 @@ bool IsHostMenuPopup(HMENU popup);
 
 // Loads the plug-in DLL by path (no call yet). False when it cannot be loaded or lacks the
 // three exports.
-bool LoadPlugin(const char* path);
+bool LoadPlugin(const std::wstring& path);
 // For test programs that link the plug-in's parts: use these entries instead of a DLL.
 void AttachPluginEntries(SetupPemoDLLFn setup, FinishPemoDLLFn finish, WEPFn wep);
 int CallSetup();  // SetupPemoDLL(main window)
@@ -200,10 +201,7 @@ bool GuardPagesOn(); // the host runs with guard-page memory
 // empty when it is none of the host's blocks. Access violations are reported on stderr so.
 std::string GuardFaultText(const void* address);
 
-// Code page 932 text (what the plug-in hands over) as UTF-8, and back.
-std::string Cp932ToUtf8(const std::string& text);
-std::string Utf8ToCp932(const std::string& text);
 // The folder of the running program: the plug-in and the simulated driver lie beside it.
-std::string ProgramFolder();
+std::wstring ProgramFolder();
 
 } // namespace standin

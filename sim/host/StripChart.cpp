@@ -1,5 +1,7 @@
 #include "sim/host/StripChart.h"
 
+#include "sim/host/TextCodes.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -20,16 +22,9 @@ const COLORREF background = RGB(255, 255, 255);
 const COLORREF frame = RGB(200, 200, 200);
 const COLORREF ink = RGB(0, 0, 0);
 
-std::wstring Wide(const std::string& utf8) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring wide(size_t(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), &wide[0], length);
-    return wide;
-}
-
 void Text(HDC dc, int x, int y, const std::string& utf8, UINT align = TA_LEFT | TA_TOP) {
     SetTextAlign(dc, align);
-    const std::wstring wide = Wide(utf8);
+    const std::wstring wide = Utf8ToWide(utf8);
     TextOutW(dc, x, y, wide.data(), int(wide.size()));
 }
 
@@ -66,8 +61,9 @@ void DrawTimeAxis(HDC dc, const RECT& area, const StripChart& chart, size_t coun
     HGDIOBJ old = SelectObject(dc, pen);
     for (double t = std::ceil(chart.startSeconds / step) * step; t <= chart.endSeconds + 1e-9;
          t += step) {
-        const int x = first.left + int(std::lround((t - chart.startSeconds) / span *
-                                                   (first.right - first.left - 1)));
+        const int x =
+            first.left +
+            int(std::lround((t - chart.startSeconds) / span * (first.right - first.left - 1)));
         MoveToEx(dc, x, first.top, nullptr);
         LineTo(dc, x, bottom);
         char label[32];

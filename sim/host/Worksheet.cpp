@@ -278,7 +278,7 @@ WorksheetModule StoredModule(const char* className, uint16_t slot, uint16_t port
     stored.params.assign(moduleClass->record.paramsSize, 0);
     stored.extra.assign(moduleClass->record.extraSize, 0);
     StorePort(className, stored.params, slot, port);
-    const POINT position = GridPosition(Modules().size());
+    const POINT position = FreePosition();
     stored.x = position.x;
     stored.y = position.y;
     return stored;

@@ -42,7 +42,7 @@ struct Worksheet {
 };
 
 // What is wrong with a worksheet and where: the file it came from, a JSON pointer into it
-// ("/modules/1/params"), the line where the parser knows it (else 0), and what.
+// ("/modules/1/params"), the line where the parser knows it (else 0), and what; all UTF-8.
 struct WorksheetError {
     std::string file;
     std::string path;

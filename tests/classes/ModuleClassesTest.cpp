@@ -119,23 +119,21 @@ namespace {
 class LongStringTable {
 public:
     LongStringTable() {
-        char program[MAX_PATH], folder[MAX_PATH];
-        GetModuleFileNameA(nullptr, program, sizeof program);
-        GetTempPathA(sizeof folder, folder);
-        path = std::string(folder) + "classes_long_strings.exe";
-        if (!CopyFileA(program, path.c_str(), FALSE))
+        path = testsupport::TemporaryPath(L"classes_long_strings.exe");
+        if (!CopyFileW(testsupport::BesideProgram(L"test_classes.exe").c_str(), path.c_str(),
+                       FALSE))
             return;
-        HANDLE update = BeginUpdateResourceA(path.c_str(), FALSE);
+        HANDLE update = BeginUpdateResourceW(path.c_str(), FALSE);
         // Block 185 holds strings 2944 to 2959, block 247 strings 3936 to 3951.
         ReplaceBlock(update, 185, 2944, {{2950, L"ABCDEFGHIJKLMNOPQRST"}});
         ReplaceBlock(update, 247, 3936, {{3950, L"0123456789012345678901234567890123456789XYZ"}});
-        EndUpdateResourceA(update, FALSE);
-        data = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        EndUpdateResourceW(update, FALSE);
+        data = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     }
     ~LongStringTable() {
         if (data)
             FreeLibrary(data);
-        DeleteFileA(path.c_str());
+        DeleteFileW(path.c_str());
     }
     HINSTANCE data = nullptr;
 
@@ -159,7 +157,7 @@ private:
                         MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), words.data(),
                         DWORD(words.size() * sizeof(WORD)));
     }
-    std::string path;
+    std::wstring path;
 };
 
 } // namespace

@@ -2,7 +2,9 @@
 
 #include "host/HostBinding.h"
 #include "host/PluginEntry.h"
+#include "sim/host/Files.h"
 #include "sim/host/HostControl.h"
+#include "sim/host/SafeSave.h"
 
 namespace testsupport {
 
@@ -20,7 +22,7 @@ void PluginOnHost::TearDown() {
 
 LumoSim& SimulatedDriver() {
     static LumoSim sim;
-    static HMODULE driver = LoadLibraryA(BesideProgram(LUMO_DRIVER_FILE_NAME).c_str());
+    static HMODULE driver = LoadLibraryW(BesideProgram(L"" LUMO_DRIVER_FILE_NAME).c_str());
     static const bool connected = driver && LumoSimConnect(sim, driver);
     EXPECT_TRUE(connected) << "the simulated driver beside the test program";
     return sim;
@@ -31,16 +33,117 @@ void PluginOnBoards::SetUp() {
     PluginOnHost::SetUp();
 }
 
-std::string ProgramDirectory() {
+std::wstring ProgramDirectory() {
     return standin::ProgramFolder();
 }
 
-std::string BesideProgram(const char* fileName) {
-    return ProgramDirectory() + "\\" + fileName;
+std::wstring BesideProgram(const wchar_t* fileName) {
+    return ProgramDirectory() + L"\\" + fileName;
 }
 
-std::string InSourceTree(const char* relativePath) {
-    return ProgramDirectory() + "\\..\\..\\..\\" + relativePath;
+std::wstring InSourceTree(const wchar_t* relativePath) {
+    return ProgramDirectory() + L"\\..\\..\\..\\" + relativePath;
+}
+
+std::string FileBytes(const std::wstring& path) {
+    std::string bytes;
+    standin::ReadWholeFile(path, &bytes);
+    return bytes;
+}
+
+void PutFile(const std::wstring& path, const std::string& bytes) {
+    std::string error;
+    EXPECT_TRUE(standin::SaveFileSafely(path, bytes, &error)) << error;
+}
+
+std::wstring TemporaryPath(const wchar_t* name) {
+    std::wstring folder(MAX_PATH + 1, L'\0');
+    folder.resize(GetTempPathW(DWORD(folder.size()), &folder[0]));
+    return folder + name;
+}
+
+const wchar_t* const userFolders[4] = {
+    L"pemo 実験データ\\表ソ", L"pemo Müller é", L"pemo with spaces",
+    L"pemo-long\\0123456789012345678901234567890123456789012345678901234567890123456789\\"
+    L"0123456789012345678901234567890123456789012345678901234567890123456789\\"
+    L"0123456789012345678901234567890123456789012345678901234567890123456789\\"
+    L"フォルダー表示ソフト"};
+
+namespace {
+
+void RemoveTree(const std::wstring& path) {
+    const std::wstring full = standin::LongPathForm(path);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((full + L"\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const std::wstring inner = path + L"\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(inner);
+            } else {
+                SetFileAttributesW(standin::LongPathForm(inner).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(standin::LongPathForm(inner).c_str());
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryW(full.c_str());
+}
+
+} // namespace
+
+TemporaryFolder::TemporaryFolder(const std::wstring& name)
+    : top_(TemporaryPath(name.substr(0, name.find(L'\\')).c_str())),
+      path_(TemporaryPath(name.c_str())) {
+    RemoveTree(top_);
+    for (size_t at = name.find(L'\\'); at != std::wstring::npos; at = name.find(L'\\', at + 1))
+        CreateDirectoryW(standin::LongPathForm(TemporaryPath(name.substr(0, at).c_str())).c_str(),
+                         nullptr);
+    EXPECT_TRUE(CreateDirectoryW(standin::LongPathForm(path_).c_str(), nullptr))
+        << Shown(path_) << ": error " << GetLastError();
+}
+
+TemporaryFolder::~TemporaryFolder() {
+    RemoveTree(top_);
+}
+
+std::string RunHostProgram(const std::wstring& arguments, DWORD* exitCode) {
+    // A name of its own each time: a service Wine starts for the program (pictures start COM)
+    // may inherit the handle and keep the file from going.
+    static int runs = 0;
+    const std::wstring outputPath =
+        BesideProgram((L"pemo-host-output-" + std::to_wstring(++runs) + L".txt").c_str());
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION process = {};
+    std::wstring command = L"\"" + BesideProgram(L"pemo_host.exe") + L"\" " + arguments;
+    *exitCode = 999;
+    if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                       ProgramDirectory().c_str(), &startup, &process)) {
+        if (WaitForSingleObject(process.hProcess, 300000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, exitCode);
+        else
+            TerminateProcess(process.hProcess, 998);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(output);
+    const std::string text = FileBytes(outputPath);
+    DeleteFileW(outputPath.c_str());
+    return text;
+}
+
+std::string Shown(const std::wstring& text) {
+    return standin::WideToUtf8(text);
 }
 
 } // namespace testsupport

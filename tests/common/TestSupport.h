@@ -34,11 +34,39 @@ LumoSim& SimulatedDriver();
 
 // The folder of the running test program (build/win64/bin): the plug-in and the simulated
 // driver lie beside it.
-std::string ProgramDirectory();
+std::wstring ProgramDirectory();
 // Full path of a file beside the test program.
-std::string BesideProgram(const char* fileName);
-// Path of a file of the source tree, e.g. "examples\\loopback.json" (the build folder lies
+std::wstring BesideProgram(const wchar_t* fileName);
+// Path of a file of the source tree, e.g. L"examples\\loopback.json" (the build folder lies
 // in it: build/<configuration>/bin).
-std::string InSourceTree(const char* relativePath);
+std::wstring InSourceTree(const wchar_t* relativePath);
+// Whole files by path, for what tests set up and read back (an empty text when unreadable).
+std::string FileBytes(const std::wstring& path);
+void PutFile(const std::wstring& path, const std::string& bytes);
+// A file or folder of this name in the temporary folder.
+std::wstring TemporaryPath(const wchar_t* name);
+// Folders as users name them, in the temporary folder: Japanese (表 and ソ have 0x5C, "\\",
+// as their second byte in code page 932), letters code page 932 lacks, blanks, and deeper
+// than MAX_PATH.
+extern const wchar_t* const userFolders[4];
+// A new empty folder `name` (L"a\\b" makes both) in the temporary folder, removed with all
+// it holds when the object goes.
+class TemporaryFolder {
+public:
+    explicit TemporaryFolder(const std::wstring& name);
+    ~TemporaryFolder();
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+    const std::wstring& Path() const { return path_; }
+    std::wstring operator/(const std::wstring& name) const { return path_ + L"\\" + name; }
+
+private:
+    std::wstring top_, path_;
+};
+// Runs pemo_host.exe beside the test program with `arguments` (a command line, UTF-16) in its
+// folder; what it printed (UTF-8) and its exit code (999: it did not start, 998: it hung).
+std::string RunHostProgram(const std::wstring& arguments, DWORD* exitCode);
+// The console's text of a UTF-16 string, for test messages.
+std::string Shown(const std::wstring& text);
 
 } // namespace testsupport

@@ -15,7 +15,7 @@ void DeviceTest::SetUp() {
     standin::ClearRecords();
     std::memset(BoardTable, 0, sizeof BoardTable);
     ASSERT_EQ(GetModuleHandleA(LUMO_DRIVER_FILE_NAME), nullptr) << "a driver was left loaded";
-    driver = LoadLibraryA(testsupport::BesideProgram(LUMO_DRIVER_FILE_NAME).c_str());
+    driver = LoadLibraryW(testsupport::BesideProgram(L"" LUMO_DRIVER_FILE_NAME).c_str());
     ASSERT_NE(driver, nullptr);
     ASSERT_TRUE(LumoSimConnect(sim, driver));
 }
@@ -38,8 +38,9 @@ size_t DeviceTest::CountCalls(int32_t entry) const {
     return count;
 }
 
-std::string DriverWithout(const char* entry) {
-    return testsupport::ProgramDirectory() + "\\without\\" + entry + "\\" + LUMO_DRIVER_FILE_NAME;
+std::wstring DriverWithout(const char* entry) {
+    return testsupport::ProgramDirectory() + L"\\without\\" + standin::Utf8ToWide(entry) +
+           L"\\" LUMO_DRIVER_FILE_NAME;
 }
 
 } // namespace devicetest

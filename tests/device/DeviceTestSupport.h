@@ -31,6 +31,6 @@ protected:
 };
 
 // Path of the simulated driver build that lacks `entry` (bin/without/<entry>/lumo31a.dll).
-std::string DriverWithout(const char* entry);
+std::wstring DriverWithout(const char* entry);
 
 } // namespace devicetest

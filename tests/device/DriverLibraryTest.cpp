@@ -69,7 +69,7 @@ protected:
         FreeLibrary(driver);
         driver = nullptr;
         ASSERT_EQ(GetModuleHandleA(LUMO_DRIVER_FILE_NAME), nullptr);
-        variant = LoadLibraryA(DriverWithout(GetParam()).c_str());
+        variant = LoadLibraryW(DriverWithout(GetParam()).c_str());
         ASSERT_NE(variant, nullptr);
         ASSERT_TRUE(LumoSimConnect(sim, variant));
     }

@@ -25,7 +25,7 @@ protected:
     int SetUpWith(const standin::HostFaults& faults) {
         EXPECT_TRUE(standin::HostStart());
         standin::Faults() = faults;
-        EXPECT_TRUE(standin::LoadPlugin(testsupport::BesideProgram("Pemo_ux1.dll").c_str()));
+        EXPECT_TRUE(standin::LoadPlugin(testsupport::BesideProgram(L"Pemo_ux1.dll")));
         setupResult = standin::CallSetup();
         return setupResult;
     }
@@ -102,7 +102,7 @@ TEST_F(PluginBinding, FinishAndWepAnswerOne) {
 
 TEST_F(PluginBinding, ImageLiesBelow4GB) {
     ASSERT_TRUE(standin::HostStart());
-    ASSERT_TRUE(standin::LoadPlugin(testsupport::BesideProgram("Pemo_ux1.dll").c_str()));
+    ASSERT_TRUE(standin::LoadPlugin(testsupport::BesideProgram(L"Pemo_ux1.dll")));
     EXPECT_LE(ImageEnd(standin::PluginModule()), 0x100000000ull);
 }
 
@@ -140,7 +140,7 @@ TEST_F(PluginBinding, UnloadingForgetsWhatPointsIntoThePlugin) {
     standin::SetBlockSize(50); // writes nowhere now
     standin::ChooseMenuCommand(HOSTCMD_DEVICE_SETUP);
     // Loaded again, the plug-in binds afresh.
-    ASSERT_TRUE(standin::LoadPlugin(testsupport::BesideProgram("Pemo_ux1.dll").c_str()));
+    ASSERT_TRUE(standin::LoadPlugin(testsupport::BesideProgram(L"Pemo_ux1.dll")));
     EXPECT_EQ(setupResult = standin::CallSetup(), 1);
     EXPECT_EQ(*static_cast<uint32_t*>(standin::DefinedVariables()[1].address), 50u);
 }

@@ -13,9 +13,7 @@
 
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 namespace reliability {
 namespace {
@@ -149,10 +147,7 @@ TEST_F(DamagedBlocks, RandomBytesRunWithoutHarm) {
 // ---- Files --------------------------------------------------------------------------------
 
 std::string Example() {
-    std::ifstream file(testsupport::InSourceTree("examples\\loopback.json"), std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return testsupport::FileBytes(testsupport::InSourceTree(L"examples\\loopback.json"));
 }
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
@@ -183,36 +178,6 @@ const FileDamage fileDamages[] = {
     {nullptr, "[1, 2, 3]", "expected an object"},
 };
 
-std::string RunProgram(const std::string& arguments, DWORD* exitCode) {
-    const std::string outputPath = testsupport::BesideProgram("pemo-damaged-output.txt");
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-    PROCESS_INFORMATION process = {};
-    std::string command = "\"" + testsupport::BesideProgram("pemo_host.exe") + "\" " + arguments;
-    *exitCode = 999;
-    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                       testsupport::ProgramDirectory().c_str(), &startup, &process)) {
-        if (WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process.hProcess, exitCode);
-        else
-            TerminateProcess(process.hProcess, 998);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    CloseHandle(output);
-    std::ifstream file(outputPath, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    DeleteFileA(outputPath.c_str());
-    return text.str();
-}
-
 // The library refuses every file with its message and keeps what was open; the host program
 // refuses it as well, with the same message, without running anything.
 TEST_F(DamagedBlocks, DamagedFilesAreRefusedWithTheirMessage) {
@@ -225,8 +190,8 @@ TEST_F(DamagedBlocks, DamagedFilesAreRefusedWithTheirMessage) {
                                              : std::string(damage.to, std::strlen(damage.to) + 2);
         SCOPED_TRACE(damage.from ? damage.to : "a whole foreign file");
         ASSERT_FALSE(text.empty());
-        const std::string path = testsupport::BesideProgram("pemo-damaged.json");
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+        const std::wstring path = testsupport::BesideProgram(L"pemo-damaged.json");
+        testsupport::PutFile(path, text);
         standin::WorksheetError error;
         EXPECT_FALSE(standin::OpenFlowChart(path, &error));
         const std::string message = error.Text();
@@ -234,12 +199,13 @@ TEST_F(DamagedBlocks, DamagedFilesAreRefusedWithTheirMessage) {
         EXPECT_TRUE(standin::Modules().empty());
         if (everyFileByProgram || i == 0) {
             DWORD exitCode = 0;
-            const std::string output = RunProgram("run pemo-damaged.json --seconds 1", &exitCode);
+            const std::string output =
+                testsupport::RunHostProgram(L"run pemo-damaged.json --seconds 1", &exitCode);
             EXPECT_EQ(exitCode, 1u) << output;
             EXPECT_NE(output.find(damage.message), std::string::npos) << output;
             EXPECT_EQ(output.find("Experiment:"), std::string::npos) << output;
         }
-        DeleteFileA(path.c_str());
+        DeleteFileW(path.c_str());
         AddFigure("damaged files tried", 1);
     }
 }

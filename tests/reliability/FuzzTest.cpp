@@ -297,7 +297,8 @@ void Fuzz::RunSequence(uint32_t seed) {
 }
 
 std::vector<uint32_t> CorpusSeeds() {
-    std::ifstream file(testsupport::InSourceTree("tests\\reliability\\fuzz-corpus.txt"));
+    std::istringstream file(
+        testsupport::FileBytes(testsupport::InSourceTree(L"tests\\reliability\\fuzz-corpus.txt")));
     std::vector<uint32_t> seeds;
     std::string line;
     while (std::getline(file, line)) {

@@ -117,13 +117,13 @@ TEST_F(LoopbackRun, AOneSecondRunReportsWhatTheDriverLoggedWithProgressAndAPlot)
     // The plot: one strip per channel and port, each sample where its value says.
     const standin::StripChart chart = standin::RunChart(recorder, report);
     ASSERT_EQ(chart.series.size(), 16u + 3u);
-    const std::string path = TemporaryPath("pemo-run.png");
+    const std::wstring path = TemporaryPath(L"pemo-run.png");
     std::string error;
     ASSERT_TRUE(standin::WritePlot(path, chart, &error)) << error;
     int width = 0, height = 0;
     std::vector<uint32_t> pixels;
     ASSERT_TRUE(standin::LoadPng(path, &width, &height, &pixels, &error)) << error;
-    DeleteFileA(path.c_str());
+    DeleteFileW(path.c_str());
     const RECT area = standin::ChartArea(standin::PLOT_WIDTH, chart.series.size());
     ASSERT_EQ(width, area.right);
     ASSERT_EQ(height, area.bottom);

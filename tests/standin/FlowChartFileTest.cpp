@@ -42,13 +42,13 @@ void ExpectSameWorksheet(const standin::Worksheet& expected, const standin::Work
 }
 
 standin::Worksheet WrittenAndReadBack(const standin::Worksheet& sheet) {
-    const std::string path = TemporaryPath("pemo-round-trip.json");
+    const std::wstring path = TemporaryPath(L"pemo-round-trip.json");
     std::string writeError;
     EXPECT_TRUE(standin::WriteFlowChart(path, sheet, &writeError)) << writeError;
     standin::Worksheet back;
     standin::WorksheetError error;
     EXPECT_TRUE(standin::ReadFlowChart(path, &back, &error)) << error.Text();
-    DeleteFileA(path.c_str());
+    DeleteFileW(path.c_str());
     return back;
 }
 
@@ -61,7 +61,7 @@ TEST_F(FlowChartFile, AChartWrittenAfterARunReadsBackFieldForField) {
 
     // The run leaves the stored bytes as they were: the example comes out byte for byte.
     const standin::Worksheet afterRun = standin::CurrentWorksheet();
-    EXPECT_EQ(standin::FlowChartText(afterRun), ReadFile(LoopbackPath()));
+    EXPECT_EQ(standin::FlowChartText(afterRun), FileBytes(LoopbackPath()));
     ExpectSameWorksheet(afterRun, WrittenAndReadBack(afterRun));
 
     // Names as the parameter dialog may leave them (code page 932, as the literals here are):
@@ -88,8 +88,7 @@ struct Damage {
 
 const Damage damages[] = {
     {"a syntax error", "\"version\": 1,", "\"version\": 1", "line 4", "syntax error"},
-    {"a foreign file", nullptr, "{\"title\": \"a drawing\"}", "/format",
-     "not a Pemo flow chart"},
+    {"a foreign file", nullptr, "{\"title\": \"a drawing\"}", "/format", "not a Pemo flow chart"},
     {"an unknown format version", "\"version\": 1", "\"version\": 2", "/version",
      "format version 2 is not known"},
     {"an unknown class", "\"class\": \"Lumo-P31 OUT\"", "\"class\": \"Lumo-P31 THRU\"",
@@ -109,13 +108,16 @@ const Damage damages[] = {
      "unknown field \"input\""},
     {"a name too long", "\"name\": \"In 0:0\"", "\"name\": \"In port 0 of board 0\"",
      "/modules/0/name", "20 bytes in code page 932, at most 12 fit"},
+    {"a name code page 932 cannot hold", "\"name\": \"In 0:0\"", u8"\"name\": \"Müller\"",
+     "/modules/0/name", u8"\"Müller\" cannot be handed to the plug-in: code page 932 has no \"ü\""},
 };
 
 TEST_F(FlowChartFile, EachKindOfDamageIsRefusedWithItsPlaceAndNothingIsLoaded) {
-    const std::string example = ReadFile(LoopbackPath());
+    const std::string example = FileBytes(LoopbackPath());
     const std::vector<ModuleRecord*> before = standin::Modules();
     const std::string openText = standin::FlowChartText(standin::CurrentWorksheet());
-    const std::string path = TemporaryPath("pemo-damaged.json");
+    const std::wstring path = TemporaryPath(L"pemo-damaged.json");
+    const std::string named = testsupport::Shown(path);
     for (const Damage& damage : damages) {
         SCOPED_TRACE(damage.kind);
         std::string text = damage.to;
@@ -125,11 +127,11 @@ TEST_F(FlowChartFile, EachKindOfDamageIsRefusedWithItsPlaceAndNothingIsLoaded) {
             ASSERT_NE(at, std::string::npos);
             text.replace(at, std::strlen(damage.from), damage.to);
         }
-        WriteFile(path, text);
+        PutFile(path, text);
         standin::WorksheetError error;
         EXPECT_FALSE(standin::OpenFlowChart(path, &error));
         const std::string message = error.Text();
-        EXPECT_EQ(message.rfind(path + ": " + damage.place + ": ", 0), 0u) << message;
+        EXPECT_EQ(message.rfind(named + ": " + damage.place + ": ", 0), 0u) << message;
         EXPECT_NE(message.find(damage.message), std::string::npos) << message;
 
         EXPECT_EQ(standin::Modules(), before);
@@ -139,10 +141,10 @@ TEST_F(FlowChartFile, EachKindOfDamageIsRefusedWithItsPlaceAndNothingIsLoaded) {
         EXPECT_EQ(BoardTable[0].inputClaimed[1], 1u);
         EXPECT_EQ(BoardTable[0].outputClaimed[0], 1u);
     }
-    DeleteFileA(path.c_str());
+    DeleteFileW(path.c_str());
     standin::WorksheetError missing;
     EXPECT_FALSE(standin::OpenFlowChart(path, &missing));
-    EXPECT_EQ(missing.Text(), path + ": cannot be read");
+    EXPECT_EQ(missing.Text().rfind(named + ": cannot be read: ", 0), 0u) << missing.Text();
 }
 
 TEST_F(FlowChartFile, OpeningAnotherChartLetsTheOpenModulesGoFirst) {

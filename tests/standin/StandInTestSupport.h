@@ -10,11 +10,10 @@
 
 namespace standintest {
 
-std::string LoopbackPath(); // examples/loopback.json of the source tree
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& text);
-// A file of this name in the temporary folder.
-std::string TemporaryPath(const char* name);
+std::wstring LoopbackPath(); // examples/loopback.json of the source tree
+using testsupport::FileBytes;
+using testsupport::PutFile;
+using testsupport::TemporaryPath;
 
 // The driver configured from the example's own configuration, the flow chart opened.
 class Loopback : public testsupport::PluginOnBoards {

@@ -3,6 +3,7 @@
 // scripted user, on the simulated boards of the loopback example.
 #include "res/ResourceIds.h"
 #include "sim/host/ExperimentRun.h"
+#include "sim/host/Files.h"
 #include "sim/host/FlowChartFile.h"
 #include "sim/host/HostControl.h"
 #include "sim/host/ModalDriver.h"
@@ -13,33 +14,17 @@
 #include "tests/common/TestSupport.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 namespace {
 
 using modal::Step;
 using standin::ChooseMenuCommand;
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using testsupport::FileBytes;
 
-std::string Loopback() {
-    char full[MAX_PATH];
-    GetFullPathNameA(testsupport::InSourceTree("examples\\loopback.json").c_str(), MAX_PATH, full,
-                     nullptr);
-    return full;
-}
-
-std::string Temporary(const char* name) {
-    char folder[MAX_PATH] = "";
-    GetTempPathA(sizeof folder, folder);
-    return std::string(folder) + name;
+std::wstring Loopback() {
+    return standin::FullPath(testsupport::InSourceTree(L"examples\\loopback.json"));
 }
 
 // Runs `action` (a menu command, a key, a click) while the scripted user answers its dialogs.
@@ -88,8 +73,8 @@ const Step cancel = [](HWND d) { modal::Click(d, IDCANCEL); };
 Step Port(int entry) {
     return [entry](HWND d) { modal::SelectComboItem(d, IDC_DEVSEL_PORTS, entry); };
 }
-Step FileName(const std::string& path) {
-    return [path](HWND d) { SetDlgItemTextA(d, 0x47c, path.c_str()); };
+Step FileName(const std::wstring& path) {
+    return [path](HWND d) { SetDlgItemTextW(d, 0x47c, path.c_str()); };
 }
 
 size_t ClassIndex(const char* name) {
@@ -108,7 +93,7 @@ uint32_t NewModuleCommand(const char* className) {
 class HostWindow : public testsupport::PluginOnBoards {
 protected:
     std::string DriverSetup() const override {
-        return ReadFile(standin::DriverConfigBeside(Loopback()));
+        return FileBytes(standin::DriverConfigBeside(Loopback()));
     }
     void SetUp() override {
         PluginOnBoards::SetUp();
@@ -364,16 +349,65 @@ TEST_F(HostWindow, TheBoardPanelFitsItsBoards) {
     }
 }
 
+TEST_F(HostWindow, OpenAndSaveRoundTripAFileInAnyFolderAUserHas) {
+    const std::string example = FileBytes(Loopback());
+    for (const wchar_t* name : testsupport::userFolders) {
+        SCOPED_TRACE(testsupport::Shown(name));
+        testsupport::TemporaryFolder folder(name);
+        const std::wstring opened = folder / L"ループ表.json", saved = folder / L"保存 ü.json";
+        testsupport::PutFile(opened, example);
+        // The common file dialog takes no name longer than MAX_PATH; the commands behind it do.
+        const bool dialog = saved.size() < MAX_PATH;
+        if (dialog)
+            Answer(Command(standin::HOSTCMD_FILE_OPEN), {FileName(opened), ok});
+        else
+            standin::OpenFlowChartFile(opened);
+        ASSERT_EQ(standin::FlowChartPath(), opened);
+        EXPECT_EQ(standin::RecentFiles().front(), opened);
+        if (dialog)
+            Answer(Command(standin::HOSTCMD_FILE_SAVE_AS), {FileName(saved), ok});
+        else
+            standin::SaveFlowChartFile(saved);
+        EXPECT_EQ(standin::FlowChartPath(), saved);
+        EXPECT_EQ(FileBytes(saved), example);
+        ASSERT_TRUE(standin::OpenFlowChartFile(standin::RecentFiles()[1]));
+        EXPECT_EQ(standin::FlowChartPath(), opened);
+    }
+}
+
+TEST_F(HostWindow, ASaveThatFailsKeepsTheOldFileAndTheFlowChartUnsaved) {
+    testsupport::TemporaryFolder folder(L"pemo 保存できない");
+    const std::wstring target = folder / L"読み取り専用.json";
+    testsupport::PutFile(target, "the user's own file\n");
+    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(standin::OpenFlowChartFile(Loopback()));
+    Create("Lumo-P31 OUT", 1);
+    ASSERT_TRUE(standin::FlowChartChanged());
+    std::wstring said;
+    EXPECT_FALSE(Answer([&target] { standin::SaveFlowChartFile(target); }, {[&said](HWND box) {
+                            said = modal::TextW(box, 0xFFFF);
+                            modal::Click(box, IDOK);
+                        }})
+                     .forcedEnd);
+    EXPECT_NE(said.find(L"読み取り専用.json: cannot be written: "), std::wstring::npos)
+        << testsupport::Shown(said);
+    EXPECT_EQ(FileBytes(target), "the user's own file\n");
+    EXPECT_EQ(standin::FlowChartPath(), Loopback());
+    EXPECT_TRUE(standin::FlowChartChanged());
+    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(HostWindow, OpenMoveAndSaveThroughTheWindowWriteTheHeadlessFile) {
     Answer(Command(standin::HOSTCMD_FILE_OPEN), {FileName(Loopback()), ok});
     ASSERT_EQ(standin::FlowChartPath(), Loopback());
     ASSERT_EQ(standin::Modules().size(), 3u);
     EXPECT_EQ(standin::RecentFiles().front(), Loopback());
+    EXPECT_FALSE(standin::FlowChartChanged());
 
-    const std::string saved = Temporary("window-saved.json");
-    DeleteFileA(saved.c_str());
+    const std::wstring saved = testsupport::TemporaryPath(L"window-saved.json");
+    DeleteFileW(saved.c_str());
     Answer(Command(standin::HOSTCMD_FILE_SAVE_AS), {FileName(saved), ok});
-    EXPECT_EQ(ReadFile(saved), ReadFile(Loopback())) << "as pemo_host run --save writes it";
+    EXPECT_EQ(FileBytes(saved), FileBytes(Loopback())) << "as pemo_host run --save writes it";
 
     // A drag moves the first module; the file keeps its new place.
     const HWND module = HandleFromAddr32<HWND>(standin::Modules()[0]->hWnd);
@@ -381,13 +415,15 @@ TEST_F(HostWindow, OpenMoveAndSaveThroughTheWindowWriteTheHeadlessFile) {
     SendMessageA(module, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(45, 125));
     SendMessageA(module, WM_LBUTTONUP, 0, MAKELPARAM(45, 125));
     standin::PumpWindowMessages();
+    EXPECT_TRUE(standin::FlowChartChanged());
     PressKey('S', true);
+    EXPECT_FALSE(standin::FlowChartChanged());
     standin::Worksheet sheet;
     standin::WorksheetError error;
     ASSERT_TRUE(standin::ReadFlowChart(saved, &sheet, &error)) << error.Text();
     EXPECT_EQ(sheet.modules[0].x, 10 + 40);
     EXPECT_EQ(sheet.modules[0].y, 10 + 120);
-    DeleteFileA(saved.c_str());
+    DeleteFileW(saved.c_str());
 }
 
 } // namespace

@@ -10,14 +10,11 @@
 #include "sim/host/window/HostApp.h"
 #include "tests/common/TestSupport.h"
 
-#include <fstream>
-#include <sstream>
-
 namespace {
 
-std::string Folder() {
-    char folder[MAX_PATH] = "";
-    GetEnvironmentVariableA("PEMO_RENDER_DIR", folder, sizeof folder);
+std::wstring Folder() {
+    std::wstring folder(32768, L'\0');
+    folder.resize(GetEnvironmentVariableW(L"PEMO_RENDER_DIR", &folder[0], DWORD(folder.size())));
     return folder;
 }
 
@@ -55,7 +52,8 @@ void Capture(HWND window, const char* name) {
     DeleteObject(dib);
     ReleaseDC(nullptr, screen);
     std::string error;
-    EXPECT_TRUE(standin::SavePng(Folder() + "\\" + name + ".png", width, height, copy, &error))
+    EXPECT_TRUE(standin::SavePng(Folder() + L"\\" + standin::Utf8ToWide(name) + L".png", width,
+                                 height, copy, &error))
         << error;
 }
 
@@ -69,12 +67,9 @@ modal::Step Shoot(const char* name) {
 class DISABLED_RenderWindow : public testsupport::PluginOnBoards {
 protected:
     std::string DriverSetup() const override {
-        std::ifstream file(
-            standin::DriverConfigBeside(testsupport::InSourceTree("examples\\loopback.json")),
-            std::ios::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
-        return text.str() + "board 2\n";
+        return testsupport::FileBytes(standin::DriverConfigBeside(
+                   testsupport::InSourceTree(L"examples\\loopback.json"))) +
+               "board 2\n";
     }
 };
 
@@ -83,7 +78,7 @@ TEST_F(DISABLED_RenderWindow, Pictures) {
     ASSERT_TRUE(standin::StartHostWindow());
     HWND main = standin::MainWindow();
     SetWindowPos(main, nullptr, 0, 0, 620, 330, SWP_NOZORDER | SWP_SHOWWINDOW);
-    ASSERT_TRUE(standin::OpenFlowChartFile(testsupport::InSourceTree("examples\\loopback.json")));
+    ASSERT_TRUE(standin::OpenFlowChartFile(testsupport::InSourceTree(L"examples\\loopback.json")));
     const std::vector<ModuleRecord*> modules = standin::Modules();
     const POINT places[] = {{30, 40}, {250, 40}, {470, 40}};
     for (size_t i = 0; i < modules.size() && i < 3; ++i)

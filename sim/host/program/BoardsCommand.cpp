@@ -19,9 +19,9 @@ namespace {
 // ---- Driver side ------------------------------------------------------------------------------
 
 std::string SimText(LumoSimTextFn read) {
-    char text[MAX_PATH * 2] = "";
-    read(text, sizeof text);
-    return text;
+    std::wstring text(size_t(std::max(0, read(nullptr, 0))) + 1, L'\0');
+    text.resize(size_t(std::max(0, read(&text[0], int32_t(text.size())))));
+    return standin::WideToUtf8(text);
 }
 
 std::string Answer(const LumoSimCall* call) {
@@ -137,7 +137,7 @@ void ShowSelection(const char* className, const char* what) {
 } // namespace
 
 int BoardsCommand(const CommandArgs& args) {
-    const std::string config = OptionValue(args, "--config", "");
+    const std::wstring config = OptionValue(args, L"--config", L"");
     if ((!config.empty() && !UseDriverConfig(config)) || !StartHostWithPlugin(args))
         return 1;
     if (!standin::CallSetup()) {

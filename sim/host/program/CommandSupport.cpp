@@ -1,48 +1,63 @@
 // Options and start-up shared by the pemo_host commands.
 #include "sim/host/Console.h"
+#include "sim/host/Files.h"
 #include "sim/host/FlowChartFile.h"
 #include "sim/host/StandInHost.h"
 #include "sim/host/program/Commands.h"
 
 using standin::ConsolePrintf;
 
-std::string OptionValue(const CommandArgs& args, const char* option, const std::string& fallback) {
+namespace {
+
+const wchar_t configVariable[] = L"LUMO31A_SIM_CONFIG";
+
+} // namespace
+
+std::wstring OptionValue(const CommandArgs& args, const wchar_t* option,
+                         const std::wstring& fallback) {
     for (size_t i = 0; i + 1 < args.size(); ++i)
         if (args[i] == option)
             return args[i + 1];
     return fallback;
 }
 
-bool HasFlag(const CommandArgs& args, const char* flag) {
-    for (const std::string& arg : args)
+bool HasFlag(const CommandArgs& args, const wchar_t* flag) {
+    for (const std::wstring& arg : args)
         if (arg == flag)
             return true;
     return false;
 }
 
-std::string PluginPath(const CommandArgs& args) {
-    return OptionValue(args, "--plugin", standin::ProgramFolder() + "\\Pemo_ux1.dll");
+std::wstring PluginPath(const CommandArgs& args) {
+    return OptionValue(args, L"--plugin", standin::ProgramFolder() + L"\\Pemo_ux1.dll");
 }
 
-bool UseDriverConfig(const std::string& file) {
-    char path[MAX_PATH];
-    const DWORD length = GetFullPathNameA(file.c_str(), MAX_PATH, path, nullptr);
-    if (length == 0 || length >= MAX_PATH || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+bool UseDriverConfig(const std::wstring& file) {
+    const std::wstring path = standin::FullPath(file);
+    if (!standin::FileExists(path)) {
         ConsolePrintf("Cannot find the simulated driver's configuration %s.\n", Utf8(file).c_str());
         return false;
     }
-    SetEnvironmentVariableA("LUMO31A_SIM_CONFIG", path);
+    SetEnvironmentVariableW(configVariable, path.c_str());
     return true;
 }
 
-bool ChooseDriverConfig(const std::string& flowChart, const std::string& config) {
+std::wstring DriverConfigInUse() {
+    const DWORD size = GetEnvironmentVariableW(configVariable, nullptr, 0);
+    if (size == 0)
+        return {};
+    std::wstring value(size, L'\0');
+    value.resize(GetEnvironmentVariableW(configVariable, &value[0], size));
+    return value;
+}
+
+bool ChooseDriverConfig(const std::wstring& flowChart, const std::wstring& config) {
     if (!config.empty())
         return UseDriverConfig(config);
-    char set[MAX_PATH];
-    if (GetEnvironmentVariableA("LUMO31A_SIM_CONFIG", set, sizeof set))
+    if (!DriverConfigInUse().empty())
         return true;
-    const std::string beside = standin::DriverConfigBeside(flowChart);
-    if (!flowChart.empty() && GetFileAttributesA(beside.c_str()) != INVALID_FILE_ATTRIBUTES)
+    const std::wstring beside = standin::DriverConfigBeside(flowChart);
+    if (!flowChart.empty() && standin::FileExists(beside))
         return UseDriverConfig(beside);
     return true;
 }
@@ -50,13 +65,13 @@ bool ChooseDriverConfig(const std::string& flowChart, const std::string& config)
 bool StartHostWithPlugin(const CommandArgs& args) {
     standin::HostOptions options;
     options.echo = true;
-    options.interactive = HasFlag(args, "--interactive");
+    options.interactive = HasFlag(args, L"--interactive");
     if (!standin::HostStart(options)) {
         ConsolePrintf("The stand-in host could not start (main window, bitmaps or memory).\n");
         return false;
     }
-    const std::string path = PluginPath(args);
-    if (!standin::LoadPlugin(path.c_str())) {
+    const std::wstring path = PluginPath(args);
+    if (!standin::LoadPlugin(path)) {
         ConsolePrintf("Cannot load the plug-in %s: missing, not a DLL of this program's width "
                       "(32 or 64 bits), or without SetupPemoDLL, FinishPemoDLL and WEP.\n",
                       Utf8(path).c_str());
@@ -68,4 +83,8 @@ bool StartHostWithPlugin(const CommandArgs& args) {
 
 std::string Utf8(const std::string& cp932) {
     return standin::Cp932ToUtf8(cp932);
+}
+
+std::string Utf8(const std::wstring& text) {
+    return standin::WideToUtf8(text);
 }

@@ -5,18 +5,18 @@
 #include "sim/host/window/HostApp.h"
 
 int OpenCommand(const CommandArgs& args) {
-    std::string flowChart;
+    std::wstring flowChart;
     for (size_t i = 0; i < args.size(); ++i) {
-        if ((args[i] == "--config" || args[i] == "--plugin") && i + 1 < args.size())
+        if ((args[i] == L"--config" || args[i] == L"--plugin") && i + 1 < args.size())
             ++i;
-        else if (args[i].rfind("--", 0) == 0 || !flowChart.empty()) {
+        else if (args[i].rfind(L"--", 0) == 0 || !flowChart.empty()) {
             standin::ConsolePrintf("usage: pemo_host open [FLOWCHART] [--config FILE] "
                                    "[--plugin PATH]\n");
             return 2;
         } else
             flowChart = args[i];
     }
-    if (!ChooseDriverConfig(flowChart, OptionValue(args, "--config", "")))
+    if (!ChooseDriverConfig(flowChart, OptionValue(args, L"--config", L"")))
         return 1;
     return standin::RunHostWindow(PluginPath(args), flowChart);
 }

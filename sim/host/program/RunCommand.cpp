@@ -5,11 +5,11 @@
 #include "sim/host/Console.h"
 #include "sim/host/FlowChartFile.h"
 #include "sim/host/RunPlot.h"
+#include "sim/host/SafeSave.h"
 #include "sim/host/program/Commands.h"
 
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
+#include <cwchar>
 
 using standin::ConsolePrintf;
 
@@ -30,22 +30,23 @@ const char usage[] =
     "                 flow chart named from it (NAME.lumo31a-sim.txt), if there is one\n";
 
 struct RunOptions {
-    std::string flowChart;
+    std::wstring flowChart;
     double seconds = 5;
     double ms = 0;      // 0: the flow chart's
     uint32_t block = 0; // 0: the flow chart's
-    std::string trace, report, plot, save, config;
+    std::wstring trace, report, plot, save, config;
 };
 
-bool ReadNumber(const CommandArgs& args, const char* option, double low, double high,
+bool ReadNumber(const CommandArgs& args, const wchar_t* option, double low, double high,
                 double* value) {
-    const std::string text = OptionValue(args, option, "");
+    const std::wstring text = OptionValue(args, option, L"");
     if (text.empty())
         return true;
-    char* end = nullptr;
-    const double number = std::strtod(text.c_str(), &end);
+    wchar_t* end = nullptr;
+    const double number = std::wcstod(text.c_str(), &end);
     if (end == text.c_str() || *end || !(number >= low && number <= high)) {
-        ConsolePrintf("%s %s: expected a number from %g to %g\n", option, text.c_str(), low, high);
+        ConsolePrintf("%s %s: expected a number from %g to %g\n", Utf8(option).c_str(),
+                      Utf8(text).c_str(), low, high);
         return false;
     }
     *value = number;
@@ -53,17 +54,18 @@ bool ReadNumber(const CommandArgs& args, const char* option, double low, double 
 }
 
 bool ReadOptions(const CommandArgs& args, RunOptions* options) {
-    static const char* const valued[] = {"--seconds", "--ms",   "--block",  "--trace", "--report",
-                                         "--plot",    "--save", "--config", "--plugin"};
+    static const wchar_t* const valued[] = {L"--seconds", L"--ms",     L"--block",
+                                            L"--trace",   L"--report", L"--plot",
+                                            L"--save",    L"--config", L"--plugin"};
     for (size_t i = 0; i < args.size(); ++i) {
         bool known = false;
-        for (const char* option : valued)
+        for (const wchar_t* option : valued)
             known = known || args[i] == option;
         if (known && i + 1 < args.size()) {
             ++i;
-        } else if (args[i] == "--interactive") {
-        } else if (args[i].rfind("--", 0) == 0 || !options->flowChart.empty()) {
-            ConsolePrintf("pemo_host run: unexpected \"%s\"\n\n%s", args[i].c_str(), usage);
+        } else if (args[i] == L"--interactive") {
+        } else if (args[i].rfind(L"--", 0) == 0 || !options->flowChart.empty()) {
+            ConsolePrintf("pemo_host run: unexpected \"%s\"\n\n%s", Utf8(args[i]).c_str(), usage);
             return false;
         } else {
             options->flowChart = args[i];
@@ -74,20 +76,20 @@ bool ReadOptions(const CommandArgs& args, RunOptions* options) {
         return false;
     }
     double block = 0;
-    if (!ReadNumber(args, "--seconds", 0.001, 86400, &options->seconds) ||
-        !ReadNumber(args, "--ms", 0.001, 1e6, &options->ms) ||
-        !ReadNumber(args, "--block", 1, 65535, &block))
+    if (!ReadNumber(args, L"--seconds", 0.001, 86400, &options->seconds) ||
+        !ReadNumber(args, L"--ms", 0.001, 1e6, &options->ms) ||
+        !ReadNumber(args, L"--block", 1, 65535, &block))
         return false;
     if (block != std::floor(block)) {
         ConsolePrintf("--block: expected a whole number of samples\n");
         return false;
     }
     options->block = uint32_t(block);
-    options->trace = OptionValue(args, "--trace", "");
-    options->report = OptionValue(args, "--report", "");
-    options->plot = OptionValue(args, "--plot", "");
-    options->save = OptionValue(args, "--save", "");
-    options->config = OptionValue(args, "--config", "");
+    options->trace = OptionValue(args, L"--trace", L"");
+    options->report = OptionValue(args, L"--report", L"");
+    options->plot = OptionValue(args, L"--plot", L"");
+    options->save = OptionValue(args, L"--save", L"");
+    options->config = OptionValue(args, L"--config", L"");
     return true;
 }
 
@@ -103,23 +105,18 @@ void PrintModules(const standin::Worksheet& sheet, const std::vector<int32_t>& r
     ConsolePrintf("Connections: %zu\n", sheet.connections.size());
 }
 
-bool WriteText(const std::string& path, const std::string& text, const char* what) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.close();
-    if (file)
-        ConsolePrintf("%s written to %s\n", what, Utf8(path).c_str());
-    else
-        ConsolePrintf("%s: cannot be written\n", Utf8(path).c_str());
-    return bool(file);
-}
-
-bool Written(bool ok, const std::string& path, const std::string& error, const char* what) {
+// One output: in place when complete, else the file there before stays and one line says why.
+bool Written(bool ok, const std::wstring& path, const std::string& error, const char* what) {
     if (ok)
         ConsolePrintf("%s written to %s\n", what, Utf8(path).c_str());
     else
-        ConsolePrintf("%s\n", Utf8(error).c_str());
+        ConsolePrintf("%s\n", error.c_str());
     return ok;
+}
+
+bool WriteText(const std::wstring& path, const std::string& text, const char* what) {
+    std::string error;
+    return Written(standin::SaveFileSafely(path, text, &error), path, error, what);
 }
 
 // The outputs asked for after the run; false when one could not be written.
@@ -130,9 +127,7 @@ bool WriteOutputs(const RunOptions& options, const standin::RunRecorder& recorde
     if (!options.report.empty())
         ok = WriteText(options.report, standin::ReportJson(report), "Report") && ok;
     if (!options.trace.empty())
-        ok = Written(standin::WriteTraceCsv(options.trace, recorder, &error), options.trace, error,
-                     "Trace") &&
-             ok;
+        ok = WriteText(options.trace, standin::TraceCsv(recorder), "Trace") && ok;
     if (!options.plot.empty())
         ok = Written(standin::WritePlot(options.plot, standin::RunChart(recorder, report), &error),
                      options.plot, error, "Plot") &&
@@ -149,8 +144,8 @@ int RunFlowChart(const RunOptions& options, const standin::Worksheet& sheet) {
     standin::WorksheetError error;
     std::vector<int32_t> restores;
     if (!standin::OpenWorksheet(sheet, &error, &restores)) {
-        error.file = options.flowChart;
-        ConsolePrintf("%s\n", Utf8(error.Text()).c_str());
+        error.file = Utf8(options.flowChart);
+        ConsolePrintf("%s\n", error.Text().c_str());
         return 1;
     }
     PrintModules(sheet, restores);
@@ -181,7 +176,7 @@ int RunFlowChart(const RunOptions& options, const standin::Worksheet& sheet) {
 } // namespace
 
 int RunCommand(const CommandArgs& args) {
-    if (HasFlag(args, "--help")) {
+    if (HasFlag(args, L"--help")) {
         ConsolePrintf("%s", usage);
         return 0;
     }
@@ -192,16 +187,15 @@ int RunCommand(const CommandArgs& args) {
     standin::Worksheet sheet;
     standin::WorksheetError error;
     if (!standin::ReadFlowChart(options.flowChart, &sheet, &error)) {
-        ConsolePrintf("%s\n", Utf8(error.Text()).c_str());
+        ConsolePrintf("%s\n", error.Text().c_str());
         return 1;
     }
     if (!ChooseDriverConfig(options.flowChart, options.config) || !StartHostWithPlugin(args))
         return 1;
-    char origin[MAX_PATH] = "";
-    GetEnvironmentVariableA("LUMO31A_SIM_CONFIG", origin, sizeof origin);
+    const std::wstring origin = DriverConfigInUse();
     ConsolePrintf("Flow chart: %s\nSimulated driver configuration: %s\n",
                   Utf8(options.flowChart).c_str(),
-                  origin[0] ? Utf8(origin).c_str() : "its default");
+                  origin.empty() ? "its default" : Utf8(origin).c_str());
     int result = 1;
     if (standin::CallSetup()) {
         result = RunFlowChart(options, sheet);

@@ -5,24 +5,22 @@
 #include "sim/host/Console.h"
 #include "sim/host/program/Commands.h"
 
-#include <cstring>
-
 using standin::ConsolePrintf;
 
 namespace {
 
 struct Command {
-    const char* name;
+    const wchar_t* name;
     int (*run)(const CommandArgs& args);
     const char* description;
 };
 
 const Command commands[] = {
-    {"open", OpenCommand, "the window: build, edit and run flow charts (no command: the same)"},
-    {"run", RunCommand, "run a flow chart and report what it did (pemo_host run --help)"},
-    {"binding", BindingCommand, "load and set up the plug-in; what it asked for and defined"},
-    {"classes", ClassesCommand, "the module classes it registered and the host's menu bar"},
-    {"boards", BoardsCommand, "the boards the plug-in found, as the user sees them"},
+    {L"open", OpenCommand, "the window: build, edit and run flow charts (no command: the same)"},
+    {L"run", RunCommand, "run a flow chart and report what it did (pemo_host run --help)"},
+    {L"binding", BindingCommand, "load and set up the plug-in; what it asked for and defined"},
+    {L"classes", ClassesCommand, "the module classes it registered and the host's menu bar"},
+    {L"boards", BoardsCommand, "the boards the plug-in found, as the user sees them"},
 };
 
 int PrintUsage() {
@@ -30,21 +28,23 @@ int PrintUsage() {
                   "Loads the Pemo plug-in (default: Pemo_ux1.dll beside this program) into the\n"
                   "stand-in host and shows it at work. Commands:\n");
     for (const Command& command : commands)
-        ConsolePrintf("  %-8s %s\n", command.name, command.description);
+        ConsolePrintf("  %-8s %s\n", Utf8(command.name).c_str(), command.description);
     return 2;
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+// The wide entry point: the arguments come as the user typed them, whatever the code page.
+int wmain(int argc, wchar_t** argv) {
     if (argc < 2)
         return OpenCommand({});
-    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0)
+    const std::wstring name = argv[1];
+    if (name == L"--help" || name == L"help")
         return PrintUsage();
     const CommandArgs args(argv + 2, argv + argc);
     for (const Command& command : commands)
-        if (std::strcmp(argv[1], command.name) == 0)
+        if (name == command.name)
             return command.run(args);
-    ConsolePrintf("unknown command \"%s\"\n\n", argv[1]);
+    ConsolePrintf("unknown command \"%s\"\n\n", Utf8(name).c_str());
     return PrintUsage();
 }

@@ -1,25 +1,15 @@
 #include "sim/host/window/FormDialog.h"
 
+#include "sim/host/TextCodes.h"
+
 #include <cstdint>
 
 namespace standin {
 
 namespace {
 
-std::wstring Wide(const std::string& text) {
-    const int length = MultiByteToWideChar(932, 0, text.data(), int(text.size()), nullptr, 0);
-    std::wstring wide(size_t(length), L'\0');
-    MultiByteToWideChar(932, 0, text.data(), int(text.size()), &wide[0], length);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& wide) {
-    const int length =
-        WideCharToMultiByte(932, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(size_t(length), '\0');
-    WideCharToMultiByte(932, 0, wide.data(), int(wide.size()), &narrow[0], length, nullptr,
-                        nullptr);
-    return narrow;
+std::wstring Wide(const std::string& cp932) {
+    return Cp932ToWide(cp932);
 }
 
 // A DLGTEMPLATE with its items, in the layout DialogBoxIndirectParam reads: WORD-aligned
@@ -90,6 +80,32 @@ std::vector<WORD> MakeTemplate(const std::string& caption, const std::vector<For
     return form.words;
 }
 
+// The entries into the fields. A text code page 932 cannot hold is refused with a message
+// naming it, and the dialog stays for the user to change it.
+bool TakeFields(HWND dialog, std::vector<FormField>& fields) {
+    for (size_t i = 0; i < fields.size(); ++i) {
+        HWND control = GetDlgItem(dialog, int(FORM_FIELD_FIRST + i));
+        FormField& field = fields[i];
+        if (!field.items.empty()) {
+            field.selection = int(SendMessageW(control, CB_GETCURSEL, 0, 0));
+            continue;
+        }
+        std::wstring text(size_t(GetWindowTextLengthW(control)) + 1, L'\0');
+        text.resize(size_t(GetWindowTextW(control, &text[0], int(text.size()))));
+        std::string lacking;
+        if (!WideToCp932(text, &field.text, &lacking)) {
+            const std::wstring message = Wide("「") + text + Wide("」は使えません。") +
+                                         Wide("コードページ 932 にない文字: ") +
+                                         Utf8ToWide(lacking);
+            MessageBoxW(dialog, message.c_str(), Wide(fields[i].label).c_str(),
+                        MB_OK | MB_ICONWARNING);
+            SetFocus(control);
+            return false;
+        }
+    }
+    return true;
+}
+
 INT_PTR CALLBACK FormProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* fields = reinterpret_cast<std::vector<FormField>*>(GetWindowLongPtrW(dialog, DWLP_USER));
     switch (message) {
@@ -107,18 +123,8 @@ INT_PTR CALLBACK FormProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPara
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDOK) {
-            for (size_t i = 0; i < fields->size(); ++i) {
-                HWND control = GetDlgItem(dialog, int(FORM_FIELD_FIRST + i));
-                FormField& field = (*fields)[i];
-                if (!field.items.empty()) {
-                    field.selection = int(SendMessageW(control, CB_GETCURSEL, 0, 0));
-                    continue;
-                }
-                std::wstring text(size_t(GetWindowTextLengthW(control)) + 1, L'\0');
-                text.resize(size_t(GetWindowTextW(control, &text[0], int(text.size()))));
-                field.text = Narrow(text);
-            }
-            EndDialog(dialog, IDOK);
+            if (TakeFields(dialog, *fields))
+                EndDialog(dialog, IDOK);
             return TRUE;
         }
         if (LOWORD(wParam) == IDCANCEL) {

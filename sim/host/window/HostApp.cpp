@@ -2,6 +2,7 @@
 
 #include "sim/driver/LumoSimControl.h"
 #include "sim/host/ExperimentRun.h"
+#include "sim/host/Files.h"
 #include "sim/host/FlowChartFile.h"
 #include "sim/host/HostInternal.h"
 #include "sim/host/window/BoardPanel.h"
@@ -13,23 +14,22 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace standin {
 
 namespace {
 
 enum : UINT_PTR { RUN_TIMER = 13 };
-const char recentKey[] = "Software\\Pemo_ux1\\StandInHost\\Recent";
+const wchar_t recentKey[] = L"Software\\Pemo_ux1\\StandInHost\\Recent";
 
 struct App {
     HWND statusBar = nullptr, chart = nullptr, panel = nullptr, warnings = nullptr;
     HACCEL accelerators = nullptr;
     HMENU classMenu = nullptr, recentMenu = nullptr;
     ModuleRecord* selected = nullptr;
-    std::string path;
-    std::vector<std::string> recent;
+    std::wstring path;
+    bool changed = false; // since the flow chart was opened, saved or made new
+    std::vector<std::wstring> recent;
     size_t warningsListed = 0;
 } app;
 
@@ -37,13 +37,30 @@ void Refresh() {
     InvalidateRect(MainWindow(), nullptr, TRUE);
 }
 
+void Alert(const std::wstring& text, UINT icon = MB_ICONWARNING) {
+    MessageBoxW(MainWindow(), text.c_str(), L"Pemo", MB_OK | icon);
+}
+
+// Our own texts, which the compiler stores in code page 932.
 void Alert(const std::string& text, UINT icon = MB_ICONWARNING) {
-    MessageBoxA(MainWindow(), text.c_str(), "Pemo", MB_OK | icon);
+    Alert(Cp932ToWide(text), icon);
+}
+
+// Texts that name files: UTF-8.
+void AlertUtf8(const std::string& text) {
+    Alert(Utf8ToWide(text));
 }
 
 void ShowCaption() {
-    const std::string name = app.path.empty() ? "(新しいフローチャート)" : app.path;
-    SetWindowTextA(MainWindow(), ("Pemo - " + name).c_str());
+    const std::wstring name = app.path.empty() ? Cp932ToWide("(新しいフローチャート)") : app.path;
+    SetWindowTextW(MainWindow(), (L"Pemo - " + name + (app.changed ? L" *" : L"")).c_str());
+}
+
+void MarkChanged() {
+    if (!app.changed) {
+        app.changed = true;
+        ShowCaption();
+    }
 }
 
 // ---- Recent files, kept in the registry ----------------------------------------------------
@@ -51,15 +68,23 @@ void ShowCaption() {
 void LoadRecent() {
     app.recent.clear();
     HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, recentKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, recentKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
     for (uint32_t i = 0; i < HOSTCMD_RECENT_COUNT; ++i) {
-        char value[MAX_PATH];
-        DWORD size = sizeof value, type = 0;
-        if (RegQueryValueExA(key, std::to_string(i).c_str(), nullptr, &type,
-                             reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
-            type == REG_SZ && size > 1)
-            app.recent.push_back(std::string(value, size - 1));
+        const std::wstring name = std::to_wstring(i);
+        DWORD size = 0, type = 0;
+        if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+            type != REG_SZ || size < 2 * sizeof(wchar_t))
+            continue;
+        std::wstring value(size / sizeof(wchar_t), L'\0');
+        if (RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value[0]),
+                             &size) == ERROR_SUCCESS) {
+            value.resize(std::min<size_t>(value.size(), size / sizeof(wchar_t)));
+            while (!value.empty() && value.back() == L'\0')
+                value.pop_back();
+            if (!value.empty())
+                app.recent.push_back(value);
+        }
     }
     RegCloseKey(key);
 }
@@ -68,24 +93,27 @@ void ShowRecent() {
     while (GetMenuItemCount(app.recentMenu) > 0)
         DeleteMenu(app.recentMenu, 0, MF_BYPOSITION);
     for (size_t i = 0; i < app.recent.size(); ++i)
-        AppendMenuA(app.recentMenu, MF_STRING, HOSTCMD_FILE_RECENT_FIRST + i,
-                    ("&" + std::to_string(i + 1) + " " + app.recent[i]).c_str());
+        AppendMenuW(app.recentMenu, MF_STRING, HOSTCMD_FILE_RECENT_FIRST + i,
+                    (L"&" + std::to_wstring(i + 1) + L" " + app.recent[i]).c_str());
     if (app.recent.empty())
-        AppendMenuA(app.recentMenu, MF_STRING | MF_GRAYED, HOSTCMD_FILE_RECENT_FIRST, "(なし)");
+        AppendMenuW(app.recentMenu, MF_STRING | MF_GRAYED, HOSTCMD_FILE_RECENT_FIRST,
+                    Cp932ToWide("(なし)").c_str());
 }
 
-void RememberFile(const std::string& path) {
+// The list is a registry value per file: a value is replaced whole, so an interrupted update
+// leaves each entry either old or new.
+void RememberFile(const std::wstring& path) {
     app.recent.erase(std::remove(app.recent.begin(), app.recent.end(), path), app.recent.end());
     app.recent.insert(app.recent.begin(), path);
     if (app.recent.size() > HOSTCMD_RECENT_COUNT)
         app.recent.resize(HOSTCMD_RECENT_COUNT);
     HKEY key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, recentKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, recentKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                         nullptr) == ERROR_SUCCESS) {
         for (size_t i = 0; i < app.recent.size(); ++i)
-            RegSetValueExA(key, std::to_string(i).c_str(), 0, REG_SZ,
+            RegSetValueExW(key, std::to_wstring(i).c_str(), 0, REG_SZ,
                            reinterpret_cast<const BYTE*>(app.recent[i].c_str()),
-                           DWORD(app.recent[i].size() + 1));
+                           DWORD((app.recent[i].size() + 1) * sizeof(wchar_t)));
         RegCloseKey(key);
     }
     ShowRecent();
@@ -93,21 +121,24 @@ void RememberFile(const std::string& path) {
 
 // ---- Files ----------------------------------------------------------------------------------
 
-std::string ChooseFile(bool save) {
-    char file[MAX_PATH] = "";
+std::wstring ChooseFile(bool save) {
+    std::wstring file(32768, L'\0'); // room for any path Windows can name
     if (save && !app.path.empty())
-        lstrcpynA(file, app.path.c_str(), sizeof file);
-    OPENFILENAMEA dialog = {};
+        file.replace(0, app.path.size(), app.path);
+    const std::wstring filter = Cp932ToWide("フローチャート (*.json)") +
+                                std::wstring(L"\0*.json\0", 9) + Cp932ToWide("すべてのファイル") +
+                                std::wstring(L"\0*.*\0\0", 7);
+    OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = MainWindow();
-    dialog.lpstrFilter = "フローチャート (*.json)\0*.json\0すべてのファイル\0*.*\0";
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = sizeof file;
-    dialog.lpstrDefExt = "json";
+    dialog.lpstrFilter = filter.c_str();
+    dialog.lpstrFile = &file[0];
+    dialog.nMaxFile = DWORD(file.size());
+    dialog.lpstrDefExt = L"json";
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY |
                    (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
-    const BOOL chosen = save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
-    return chosen ? file : "";
+    const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
+    return chosen ? std::wstring(file.c_str()) : std::wstring();
 }
 
 // The simulated driver's configuration beside a flow chart comes on top of the running one, so
@@ -115,22 +146,20 @@ std::string ChooseFile(bool save) {
 // that very file at load (pemo_host open FLOWCHART): applying restarts its fault counts. The
 // plug-in lists its boards once, at set-up, so a board that only the later file adds stays
 // unknown to it.
-void ApplyDriverConfigBeside(const std::string& path) {
-    const std::string beside = DriverConfigBeside(path);
-    std::ifstream file(beside, std::ios::binary);
+void ApplyDriverConfigBeside(const std::wstring& path) {
+    const std::wstring beside = DriverConfigBeside(path);
+    std::string text;
     LumoSim sim;
-    if (!file || !LumoSimConnect(sim))
+    if (!FileExists(beside) || !ReadWholeFile(beside, &text) || !LumoSimConnect(sim))
         return;
-    char origin[MAX_PATH] = "";
-    sim.ConfigOrigin(origin, sizeof origin);
-    if (lstrcmpiA(origin, beside.c_str()) == 0)
+    std::wstring origin(size_t(std::max(0, sim.ConfigOrigin(nullptr, 0))) + 1, L'\0');
+    origin.resize(size_t(std::max(0, sim.ConfigOrigin(&origin[0], int32_t(origin.size())))));
+    if (CompareStringOrdinal(origin.c_str(), -1, beside.c_str(), -1, TRUE) == CSTR_EQUAL)
         return;
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (!sim.Apply(text.str().c_str())) {
-        char error[256] = "";
-        sim.ConfigError(error, sizeof error);
-        Alert(beside + ": " + error);
+    if (!sim.Apply(text.c_str())) {
+        std::wstring error(size_t(std::max(0, sim.ConfigError(nullptr, 0))) + 1, L'\0');
+        error.resize(size_t(std::max(0, sim.ConfigError(&error[0], int32_t(error.size())))));
+        Alert(beside + L": " + error);
     }
 }
 
@@ -147,18 +176,19 @@ void NewFlowChart() {
     CloseWorksheet();
     app.selected = nullptr;
     app.path.clear();
+    app.changed = false;
     ShowCaption();
     Refresh();
 }
 
 void OpenCommand() {
-    const std::string path = ChooseFile(false);
+    const std::wstring path = ChooseFile(false);
     if (!path.empty())
         OpenFlowChartFile(path);
 }
 
 void SaveAsCommand() {
-    const std::string path = ChooseFile(true);
+    const std::wstring path = ChooseFile(true);
     if (!path.empty())
         SaveFlowChartFile(path);
 }
@@ -171,8 +201,10 @@ void SaveCommand() {
 }
 
 void ParametersCommand() {
-    if (app.selected)
+    if (app.selected) {
         SendModuleMessage(app.selected, MODMSG_PARAMETER_DIALOG);
+        MarkChanged(); // the plug-in tells no one whether the user changed anything
+    }
     Refresh();
 }
 
@@ -237,6 +269,7 @@ void ConnectCommand() {
             break;
         }
         Connect(outputs[o].module, outputs[o].channel, inputs[i].module, inputs[i].channel);
+        MarkChanged();
     }
     Refresh();
 }
@@ -265,6 +298,7 @@ void TimeBaseCommand() {
     }
     SetMilliSecondsPerSample(perSample);
     SetBlockSize(uint32_t(block));
+    MarkChanged();
 }
 
 void StartCommand() {
@@ -437,6 +471,7 @@ bool OnMainMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRES
         SelectModule(reinterpret_cast<ModuleRecord*>(lParam));
         return true;
     case HOSTMSG_MODULE_MOVED:
+        MarkChanged();
         Refresh();
         return true;
     case WM_LBUTTONDOWN:
@@ -507,7 +542,7 @@ void RegisterCommands() {
     for (uint32_t i = 0; i < HOSTCMD_RECENT_COUNT; ++i)
         RegisterHostCommand(HOSTCMD_FILE_RECENT_FIRST + i, [i] {
             if (i < app.recent.size())
-                OpenFlowChartFile(std::string(app.recent[i]));
+                OpenFlowChartFile(std::wstring(app.recent[i]));
         });
     for (size_t i = 0; i < Classes().size(); ++i) {
         const auto create = [i] {
@@ -574,13 +609,13 @@ void PumpWindowMessages() {
     }
 }
 
-int RunHostWindow(const std::string& pluginPath, const std::string& flowChart) {
+int RunHostWindow(const std::wstring& pluginPath, const std::wstring& flowChart) {
     HostOptions options;
     options.interactive = true;
     if (!HostStart(options))
         return 1;
-    if (!LoadPlugin(pluginPath.c_str())) {
-        Alert("プラグインを読み込めません: " + pluginPath, MB_ICONERROR);
+    if (!LoadPlugin(pluginPath)) {
+        Alert(Cp932ToWide("プラグインを読み込めません: ") + pluginPath, MB_ICONERROR);
         HostStop();
         return 1;
     }
@@ -610,48 +645,54 @@ int RunHostWindow(const std::string& pluginPath, const std::string& flowChart) {
     return 0;
 }
 
-bool OpenFlowChartFile(const std::string& given) {
-    char full[MAX_PATH];
-    const DWORD length = GetFullPathNameA(given.c_str(), MAX_PATH, full, nullptr);
-    const std::string path = length && length < MAX_PATH ? full : given;
+bool OpenFlowChartFile(const std::wstring& given) {
+    const std::wstring path = FullPath(given);
     Worksheet sheet;
     WorksheetError error;
     if (!ReadFlowChart(path, &sheet, &error)) {
-        Alert(error.Text());
+        AlertUtf8(error.Text());
         return false;
     }
     StopIfRunning();
     ApplyDriverConfigBeside(path);
     if (!OpenWorksheet(sheet, &error)) {
-        error.file = path;
-        Alert(error.Text());
+        error.file = WideToUtf8(path);
+        AlertUtf8(error.Text());
         return false;
     }
     app.selected = nullptr;
     app.path = path;
+    app.changed = false;
     RememberFile(path);
     ShowCaption();
     Refresh();
     return true;
 }
 
-bool SaveFlowChartFile(const std::string& path) {
+bool SaveFlowChartFile(const std::wstring& given) {
+    const std::wstring path = FullPath(given);
     std::string error;
     if (!WriteFlowChart(path, CurrentWorksheet(), &error)) {
-        Alert(error);
+        // The file there before is as it was; the flow chart stays open, still unsaved.
+        AlertUtf8(error);
         return false;
     }
     app.path = path;
+    app.changed = false;
     RememberFile(path);
     ShowCaption();
     return true;
 }
 
-const std::string& FlowChartPath() {
+const std::wstring& FlowChartPath() {
     return app.path;
 }
 
-const std::vector<std::string>& RecentFiles() {
+bool FlowChartChanged() {
+    return app.changed;
+}
+
+const std::vector<std::wstring>& RecentFiles() {
     return app.recent;
 }
 
@@ -669,6 +710,7 @@ ModuleRecord* CreateModule(const RegisteredClass& moduleClass) {
         return nullptr;
     }
     SelectModule(module);
+    MarkChanged();
     return module;
 }
 
@@ -681,6 +723,7 @@ void DeleteModule(ModuleRecord* module) {
     if (app.selected == module)
         app.selected = nullptr;
     DeleteModuleRecord(module);
+    MarkChanged();
     Refresh();
 }
 

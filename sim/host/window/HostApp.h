@@ -21,16 +21,19 @@ void StopHostWindow();
 // The whole program: starts the host (interactive), loads and sets up the plug-in, opens the
 // flow chart when one is named, serves the window until it is closed, then finishes the
 // plug-in. The process exit code.
-int RunHostWindow(const std::string& pluginPath, const std::string& flowChart);
+int RunHostWindow(const std::wstring& pluginPath, const std::wstring& flowChart);
 
 // Pumps this thread's messages as the program's loop does, with the keyboard accelerators.
 void PumpWindowMessages();
 
 // The commands behind the menu, for the menu and for whoever drives the window.
-bool OpenFlowChartFile(const std::string& path); // shows what is wrong in a message box
-bool SaveFlowChartFile(const std::string& path);
-const std::string& FlowChartPath(); // the open file, empty for a new flow chart
-const std::vector<std::string>& RecentFiles();
+bool OpenFlowChartFile(const std::wstring& path); // shows what is wrong in a message box
+// Saved safely: when it fails, a message box says why, the file there before stays as it was,
+// and the flow chart stays open and marked changed.
+bool SaveFlowChartFile(const std::wstring& path);
+const std::wstring& FlowChartPath(); // the open file (full path), empty for a new flow chart
+bool FlowChartChanged(); // changed since it was opened, saved or made new ("*" in the caption)
+const std::vector<std::wstring>& RecentFiles();
 // A module of the class: a new record and MODMSG_CREATE (the plug-in asks the user which
 // board); the record goes again when the plug-in refuses. Null then.
 ModuleRecord* CreateModule(const RegisteredClass& moduleClass);
