@@ -69,28 +69,30 @@ const wchar_t* const userFolders[4] = {
     L"0123456789012345678901234567890123456789012345678901234567890123456789\\"
     L"フォルダー表示ソフト"};
 
+std::vector<std::wstring> FolderNames(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((standin::LongPathForm(folder) + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
+            names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
 namespace {
 
-void RemoveTree(const std::wstring& path) {
-    const std::wstring full = standin::LongPathForm(path);
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((full + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..")
-                continue;
-            const std::wstring inner = path + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(inner);
-            } else {
-                SetFileAttributesW(standin::LongPathForm(inner).c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(standin::LongPathForm(inner).c_str());
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
+void RemoveTree(const std::wstring& folder) {
+    for (const std::wstring& name : FolderNames(folder)) {
+        const std::wstring path = standin::LongPathForm(folder + L"\\" + name);
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (!DeleteFileW(path.c_str()))
+            RemoveTree(folder + L"\\" + name);
     }
-    RemoveDirectoryW(full.c_str());
+    RemoveDirectoryW(standin::LongPathForm(folder).c_str());
 }
 
 } // namespace

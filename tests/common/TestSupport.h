@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -63,6 +64,8 @@ public:
 private:
     std::wstring top_, path_;
 };
+// The names in a folder (not "." and ".."), as a listing shows them.
+std::vector<std::wstring> FolderNames(const std::wstring& folder);
 // Runs pemo_host.exe beside the test program with `arguments` (a command line, UTF-16) in its
 // folder; what it printed (UTF-8) and its exit code (999: it did not start, 998: it hung).
 std::string RunHostProgram(const std::wstring& arguments, DWORD* exitCode);

@@ -3,57 +3,19 @@
 // its folder, and one line naming the file.
 #include "sim/host/SafeSave.h"
 
-#include <gtest/gtest.h>
-#include <windows.h>
+#include "sim/host/Files.h"
+#include "tests/common/TestSupport.h"
 
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <vector>
 
 namespace {
 
-std::string Utf8(const std::wstring& wide) {
-    std::string utf8(wide.size() * 3, '\0');
-    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), &utf8[0],
-                                    int(utf8.size()), nullptr, nullptr));
-    return utf8;
-}
-
-std::wstring LongForm(const std::wstring& path) {
-    return L"\\\\?\\" + path;
-}
+using testsupport::FolderNames;
+using testsupport::Shown;
 
 std::string ReadBytes(const std::wstring& path) {
-    std::ifstream file(LongForm(path).c_str(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return file ? bytes.str() : "<no file>";
-}
-
-// The names in a folder, as a listing shows them.
-std::vector<std::wstring> Names(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(LongForm(folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (wcscmp(found.cFileName, L".") != 0 && wcscmp(found.cFileName, L"..") != 0)
-            names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
-}
-
-void RemoveTree(const std::wstring& folder) {
-    for (const std::wstring& name : Names(folder)) {
-        const std::wstring path = LongForm(folder + L"\\" + name);
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (!DeleteFileW(path.c_str()))
-            RemoveTree(folder + L"\\" + name);
-    }
-    RemoveDirectoryW(LongForm(folder).c_str());
+    return standin::FileExists(path) ? testsupport::FileBytes(path) : "<no file>";
 }
 
 // Bytes that differ from place to place and between seeds, so that a lost, doubled or stale
@@ -67,18 +29,9 @@ std::string Pattern(size_t size, char seed) {
 
 class SafeSave : public ::testing::Test {
 protected:
-    void SetUp() override {
-        wchar_t temp[MAX_PATH] = L"";
-        GetTempPathW(MAX_PATH, temp);
-        folder_ = temp + std::wstring(L"pemo-safe-save-") + std::to_wstring(GetCurrentProcessId());
-        RemoveTree(folder_);
-        ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
-    }
-    void TearDown() override {
-        standin::SetSaveWriteLimitForTests(-1);
-        RemoveTree(folder_);
-    }
-    std::wstring folder_;
+    void TearDown() override { standin::SetSaveWriteLimitForTests(-1); }
+    testsupport::TemporaryFolder temporary_{L"pemo-safe-save"};
+    const std::wstring folder_ = temporary_.Path();
 };
 
 TEST_F(SafeSave, AFirstSaveAndAReplacePutExactlyTheNewBytesInPlaceUnderAnyName) {
@@ -98,10 +51,10 @@ TEST_F(SafeSave, AFirstSaveAndAReplacePutExactlyTheNewBytesInPlaceUnderAnyName) 
     for (const auto& c : cases) {
         const std::wstring folder = folder_ + L"\\" + std::to_wstring(++number) + c.subfolder;
         const std::wstring path = folder + L"\\" + c.name;
-        SCOPED_TRACE(Utf8(path));
+        SCOPED_TRACE(Shown(path));
         for (size_t at = folder_.size(); (at = folder.find(L'\\', at + 1)) != std::wstring::npos;)
-            CreateDirectoryW(LongForm(folder.substr(0, at)).c_str(), nullptr);
-        CreateDirectoryW(LongForm(folder).c_str(), nullptr);
+            CreateDirectoryW(standin::LongPathForm(folder.substr(0, at)).c_str(), nullptr);
+        CreateDirectoryW(standin::LongPathForm(folder).c_str(), nullptr);
 
         std::string error;
         const std::string first = Pattern(c.firstSize, 'a');
@@ -111,7 +64,7 @@ TEST_F(SafeSave, AFirstSaveAndAReplacePutExactlyTheNewBytesInPlaceUnderAnyName) 
         const std::string second = Pattern(c.secondSize, 'b');
         ASSERT_TRUE(standin::SaveFileSafely(path, second, &error)) << error;
         EXPECT_TRUE(ReadBytes(path) == second);
-        EXPECT_EQ(Names(folder), std::vector<std::wstring>{c.name});
+        EXPECT_EQ(FolderNames(folder), std::vector<std::wstring>{c.name});
     }
 }
 
@@ -138,7 +91,7 @@ TEST_F(SafeSave, EachFailureLeavesTheOldFileAsItWasAndNamesIt) {
         SCOPED_TRACE(c.what);
         const std::wstring path = folder_ + (c.folderGone ? L"\\gone\\" : L"\\") + name;
         if (!c.folderGone)
-            std::ofstream(path.c_str(), std::ios::binary) << old;
+            ASSERT_TRUE(standin::SaveFileSafely(path, old, nullptr));
         c.arrange(path);
 
         std::string error;
@@ -149,9 +102,9 @@ TEST_F(SafeSave, EachFailureLeavesTheOldFileAsItWasAndNamesIt) {
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 
         EXPECT_EQ(ReadBytes(path), c.folderGone ? "<no file>" : old);
-        EXPECT_EQ(Names(folder_),
+        EXPECT_EQ(FolderNames(folder_),
                   c.folderGone ? std::vector<std::wstring>{} : std::vector<std::wstring>{name});
-        const std::string prefix = Utf8(path) + ": cannot be written: ";
+        const std::string prefix = Shown(path) + ": cannot be written: ";
         EXPECT_EQ(error.substr(0, prefix.size()), prefix);
         EXPECT_GT(error.size(), prefix.size());
         EXPECT_EQ(error.find_first_of("\r\n"), std::string::npos) << error;

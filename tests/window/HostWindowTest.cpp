@@ -169,6 +169,18 @@ TEST_F(HostWindow, EachMenuCommandIsOnTheMenuAndDoesItsPart) {
             [](HWND d) { modal::Type(d, standin::FORM_FIELD_FIRST + 1, "50"); }, ok});
     EXPECT_EQ(standin::MilliSecondsPerSample(), 0.5);
     EXPECT_EQ(standin::BlockSize(), 50u);
+    // A text code page 932 cannot hold is refused by name, and the dialog stays for the user.
+    std::wstring said;
+    Answer(Command(standin::HOSTCMD_EXPERIMENT_TIME_BASE),
+           {[](HWND d) { SetDlgItemTextW(d, standin::FORM_FIELD_FIRST, L"2ü"); }, ok,
+            [&said](HWND box) {
+                said = modal::TextW(box, 0xFFFF);
+                modal::Click(box, IDOK);
+            },
+            cancel});
+    const std::wstring named = L"\u300c2ü\u300d"; // 「2ü」 (a macro's text must be code page 932)
+    EXPECT_NE(said.find(named), std::wstring::npos) << testsupport::Shown(said);
+    EXPECT_EQ(standin::MilliSecondsPerSample(), 0.5);
     EXPECT_TRUE(standin::Complaints().empty());
 }
 
