@@ -47,8 +47,8 @@ class DISABLED_RenderUi : public testsupport::PluginOnHost {};
 } // namespace
 
 TEST_F(DISABLED_RenderUi, ShowForPictures) {
-    const char* folder = std::getenv("PEMO_RENDER_DIR");
-    ASSERT_NE(folder, nullptr);
+    const std::wstring folder = testsupport::EnvironmentText(L"PEMO_RENDER_DIR");
+    ASSERT_FALSE(folder.empty());
     ShowWindow(standin::MainWindow(), SW_HIDE);
 
     HWND about = CreateDialogParamA(hostBinding.instance, "ABOUTLUMO35", nullptr, AboutBoxProc, 0);

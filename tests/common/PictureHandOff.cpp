@@ -1,8 +1,8 @@
 #include "tests/common/PictureHandOff.h"
 
 #include "sim/host/HostControl.h"
-
-#include <cstdio>
+#include "sim/host/SafeSave.h"
+#include "sim/host/TextCodes.h"
 
 namespace testsupport {
 
@@ -14,25 +14,25 @@ void PumpFor(DWORD milliseconds) {
     }
 }
 
-bool HandOffPictures(const std::string& folder,
+bool HandOffPictures(const std::wstring& folder,
                      const std::vector<std::pair<std::string, HWND>>& windows) {
-    const std::string ready = folder + "/ready", done = folder + "/done";
-    // Written under another name and renamed, so that the script never reads half a file.
-    FILE* file = std::fopen((ready + ".part").c_str(), "w");
-    if (!file)
-        return false;
+    const std::wstring ready = folder + L"\\ready", done = folder + L"\\done";
+    std::string list;
     for (const auto& window : windows) {
         RECT frame;
         GetWindowRect(window.second, &frame);
-        std::fprintf(file, "%s %ldx%ld+%ld+%ld\n", window.first.c_str(), frame.right - frame.left,
-                     frame.bottom - frame.top, frame.left, frame.top);
+        char line[160];
+        std::snprintf(line, sizeof line, "%s %ldx%ld+%ld+%ld\n", window.first.c_str(),
+                      frame.right - frame.left, frame.bottom - frame.top, frame.left, frame.top);
+        list += line;
     }
-    std::fclose(file);
-    MoveFileA((ready + ".part").c_str(), ready.c_str());
+    // Saved beside and swapped in, so that the script never reads half a list.
+    if (!standin::SaveFileSafely(ready, list, nullptr))
+        return false;
     for (int waited = 0;
-         waited < 600 && GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++waited)
+         waited < 600 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++waited)
         PumpFor(100);
-    DeleteFileA(done.c_str());
+    DeleteFileW(done.c_str());
     return true;
 }
 

@@ -17,7 +17,7 @@ void PumpFor(DWORD milliseconds);
 // Writes "<name> <width>x<height>+<x>+<y>" per window to "ready" in `folder`, then runs the
 // messages until "done" appears there (a minute at most) and removes it. False when "ready"
 // cannot be written.
-bool HandOffPictures(const std::string& folder,
+bool HandOffPictures(const std::wstring& folder,
                      const std::vector<std::pair<std::string, HWND>>& windows);
 
 } // namespace testsupport

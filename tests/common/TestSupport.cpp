@@ -69,6 +69,13 @@ const wchar_t* const userFolders[4] = {
     L"0123456789012345678901234567890123456789012345678901234567890123456789\\"
     L"フォルダー表示ソフト"};
 
+std::wstring EnvironmentText(const wchar_t* name) {
+    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+    std::wstring value(size, L'\0');
+    value.resize(size ? GetEnvironmentVariableW(name, &value[0], size) : 0);
+    return value;
+}
+
 std::vector<std::wstring> FolderNames(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW found;

@@ -64,6 +64,8 @@ public:
 private:
     std::wstring top_, path_;
 };
+// The value of an environment variable (a path, say), empty when it is not set.
+std::wstring EnvironmentText(const wchar_t* name);
 // The names in a folder (not "." and ".."), as a listing shows them.
 std::vector<std::wstring> FolderNames(const std::wstring& folder);
 // Runs pemo_host.exe beside the test program with `arguments` (a command line, UTF-16) in its

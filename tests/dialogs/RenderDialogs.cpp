@@ -15,7 +15,7 @@
 
 namespace {
 
-std::string folder;
+std::wstring folder;
 
 // Shows the dialog until the script has taken its picture.
 modal::Step Picture(const char* name) {
@@ -37,9 +37,8 @@ class DISABLED_RenderDialogs : public dialogstest::BoardsOnHost {};
 } // namespace
 
 TEST_F(DISABLED_RenderDialogs, ShowForPictures) {
-    const char* dir = std::getenv("PEMO_RENDER_DIR");
-    ASSERT_NE(dir, nullptr);
-    folder = dir;
+    folder = testsupport::EnvironmentText(L"PEMO_RENDER_DIR");
+    ASSERT_FALSE(folder.empty());
     dialogstest::PlaceBoard(2, 0xD000, 16, 0x1F);
     dialogstest::PlaceBoard(5, 0xE800, 32, 0x3);
     ClaimPort(PortKind::Output, 5, 0);

@@ -2,7 +2,9 @@
 
 #include "device/BoardTable.h"
 #include "modules/Lumo31a_IN/TickSource.h"
+#include "sim/host/SafeSave.h"
 #include "tests/common/MessageSequence.h"
+#include "tests/common/TestSupport.h"
 
 #include <cmath>
 #include <cstdio>
@@ -30,17 +32,16 @@ class FiguresReport : public ::testing::Environment {
 public:
     void TearDown() override {
         std::lock_guard<std::mutex> lock(figuresMutex);
-        const char* path = std::getenv("PEMO_RELIABILITY_FIGURES");
-        FILE* file = path && *path ? std::fopen(path, "w") : nullptr;
+        std::string table;
         for (const auto& figure : figures) {
             std::printf("figure: %s = %llu\n", figure.first.c_str(),
                         static_cast<unsigned long long>(figure.second));
-            if (file)
-                std::fprintf(file, "%s\t%llu\n", figure.first.c_str(),
-                             static_cast<unsigned long long>(figure.second));
+            table += figure.first + "\t" + std::to_string(figure.second) + "\n";
         }
-        if (file)
-            std::fclose(file);
+        const std::wstring path = testsupport::EnvironmentText(L"PEMO_RELIABILITY_FIGURES");
+        std::string error;
+        if (!path.empty() && !standin::SaveFileSafely(path, table, &error))
+            std::printf("%s\n", error.c_str());
     }
 };
 

@@ -7,11 +7,13 @@
 // characters are twice its half-width ones, the measure of a text in dialog units is 4 × (half-
 // width characters + 2 × full-width characters), whatever the size: that column tells what any
 // such font shows, up to the rounding of pixel advances.
+#include "sim/host/SafeSave.h"
+#include "tests/common/TestSupport.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -158,9 +160,8 @@ bool IsLabel(const TemplateItem& item) {
 }
 
 TEST(DISABLED_LabelExtents, Table) {
-    char folder[MAX_PATH] = "";
-    GetEnvironmentVariableA("PEMO_RENDER_DIR", folder, sizeof folder);
-    ASSERT_NE(folder[0], 0);
+    const std::wstring folder = testsupport::EnvironmentText(L"PEMO_RENDER_DIR");
+    ASSERT_FALSE(folder.empty());
     const struct {
         const char* name;
         std::vector<const wchar_t*> faces;
@@ -200,13 +201,14 @@ TEST(DISABLED_LabelExtents, Table) {
             table += "\n";
         }
     }
-    std::ofstream out(std::string(folder) + "\\dialog-labels.md", std::ios::binary);
-    out << "# The labels of the plug-in's dialogs against their boxes\n\n"
+    std::string out;
+    out += "# The labels of the plug-in's dialogs against their boxes\n\n"
            "Written by scripts/render-window. \"cut\": the text is wider than its box, so the "
            "label wraps at a space or between Japanese characters and the rest falls below the "
-           "box, unseen.\n"
-        << table;
-    ASSERT_TRUE(out.good());
+           "box, unseen.\n" +
+           table;
+    std::string error;
+    ASSERT_TRUE(standin::SaveFileSafely(folder + L"\\dialog-labels.md", out, &error)) << error;
 }
 
 } // namespace

@@ -13,9 +13,7 @@
 namespace {
 
 std::wstring Folder() {
-    std::wstring folder(32768, L'\0');
-    folder.resize(GetEnvironmentVariableW(L"PEMO_RENDER_DIR", &folder[0], DWORD(folder.size())));
-    return folder;
+    return testsupport::EnvironmentText(L"PEMO_RENDER_DIR");
 }
 
 void Settle(DWORD ms) {
