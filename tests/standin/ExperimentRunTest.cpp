@@ -113,6 +113,10 @@ TEST_F(LoopbackRun, AOneSecondRunReportsWhatTheDriverLoggedWithProgressAndAPlot)
     ASSERT_EQ(report.loops.size(), 1u);
     EXPECT_EQ(report.loops[0].reads, report.modules[2].portReads);
     EXPECT_GT(report.tickStep, 0u);
+    standin::RunReport still = report; // a run that saw the tick count never change
+    still.tickStep = 0;
+    EXPECT_NE(standin::ReportText(still).find("step: not measured"), std::string::npos);
+    EXPECT_EQ(standin::ReportText(still).find("steps of 0 ms"), std::string::npos);
 
     // The plot: one strip per channel and port, each sample where its value says.
     const standin::StripChart chart = standin::RunChart(recorder, report);

@@ -361,6 +361,24 @@ TEST_F(HostWindow, TheBoardPanelFitsItsBoards) {
     }
 }
 
+// New modules from the menu keep a module's width and more between them, so that the lines of
+// their connections show; one made after a delete does not land on one still there.
+TEST_F(HostWindow, NewModulesGetAFreePlaceWithRoomForConnections) {
+    ModuleRecord* first = Create("Lumo-P31 IN", 0);
+    ModuleRecord* second = Create("Lumo-P31 OUT", 0);
+    ASSERT_TRUE(first && second);
+    const auto apart = [](ModuleRecord* a, ModuleRecord* b) {
+        const POINT p = standin::ModulePosition(a), q = standin::ModulePosition(b);
+        return std::abs(p.x - q.x) >= 2 * standin::MODULE_WIDTH ||
+               std::abs(p.y - q.y) >= standin::MODULE_HEIGHT + 40;
+    };
+    EXPECT_TRUE(apart(first, second));
+    standin::DeleteModule(first);
+    ModuleRecord* third = Create("Lumo-P31 IN", 0);
+    ASSERT_NE(third, nullptr);
+    EXPECT_TRUE(apart(second, third));
+}
+
 TEST_F(HostWindow, OpenAndSaveRoundTripAFileInAnyFolderAUserHas) {
     const std::string example = FileBytes(Loopback());
     for (const wchar_t* name : testsupport::userFolders) {
