@@ -126,8 +126,8 @@ std::wstring ChooseFile(bool save) {
     if (save && !app.path.empty())
         file.replace(0, app.path.size(), app.path);
     const std::wstring filter = Cp932ToWide("フローチャート (*.json)") +
-                                std::wstring(L"\0*.json\0", 9) + Cp932ToWide("すべてのファイル") +
-                                std::wstring(L"\0*.*\0\0", 7);
+                                std::wstring(L"\0*.json\0", 8) + Cp932ToWide("すべてのファイル") +
+                                std::wstring(L"\0*.*\0\0", 6);
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = MainWindow();
