@@ -9,8 +9,8 @@ namespace standin {
 
 namespace {
 
-// Cdecl: the caller removes its arguments, whatever it passed.
-template <int index> int32_t PEMO_HOSTCALL Unprovided() {
+// Takes no arguments: in either convention the caller removes whatever it passed.
+template <int index> int32_t PEMO_SERVICECALL Unprovided() {
     RecordUnprovidedCall(hostServiceNames[index]);
     return 0;
 }
