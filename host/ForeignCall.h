@@ -34,7 +34,8 @@ template <typename R> inline R FromWord(uint32_t word) {
 
 #if defined(__i386__)
 // The call itself, the only place the plug-in's own code calls through a pointer to a foreign
-// function. scripts/check-images finds it by its three instructions around the call.
+// function, inlined at each call site. scripts/check-images knows it by its instructions: ESP
+// saved to EBX, four pushes, the call through a register, ESP restored from EBX.
 inline uint32_t CallWords(const void* function, const uint32_t (&words)[MOST_ARGUMENTS]) {
     uint32_t result, ecx, edx;
     asm volatile("mov %%esp, %%ebx\n\t"

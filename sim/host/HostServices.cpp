@@ -9,7 +9,7 @@ namespace standin {
 
 namespace {
 
-// Takes no arguments: in either convention the caller removes whatever it passed.
+// Takes no arguments, so pops none in either convention: the caller removes what it passed.
 template <int index> int32_t PEMO_SERVICECALL Unprovided() {
     RecordUnprovidedCall(hostServiceNames[index]);
     return 0;
