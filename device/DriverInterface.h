@@ -7,8 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 
-// Calling convention of the driver's entries.
+// Calling convention of the driver's entries, as the plug-in declares them. The plug-in calls
+// them through host/ForeignCall.h, which works with either convention; the simulated driver's
+// second build defines this as __cdecl to show that.
+#ifndef LUMO_CALL
 #define LUMO_CALL WINAPI
+#endif
 
 #pragma pack(push, 1)
 // Filled by Lumo31aGetResource; the plug-in reads two words of it.

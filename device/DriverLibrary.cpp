@@ -3,12 +3,14 @@
 #include "device/DriverLibrary.h"
 
 #include "device/PortAccess.h"
+#include "host/ForeignCall.h"
 
 namespace {
 
-// The entries of the loaded library, one field per entry of the list.
+// The entries of the loaded library, one field per entry of the list, called only through
+// host/ForeignCall.h.
 struct DriverEntries {
-#define LUMO_ENTRY_FIELD(name, stem, type) type name;
+#define LUMO_ENTRY_FIELD(name, stem, type) foreign::Entry<type> name;
     LUMO_DRIVER_ENTRIES(LUMO_ENTRY_FIELD)
 #undef LUMO_ENTRY_FIELD
 };
@@ -66,7 +68,7 @@ bool IsDriverLibraryLoaded() {
 DriverPortEntries LoadedPortEntries() {
     if (!driverLibrary)
         return DriverPortEntries{nullptr, nullptr};
-    return DriverPortEntries{driver.Lumo31aInPort, driver.Lumo31aOutPort};
+    return DriverPortEntries{driver.Lumo31aInPort.Pointer(), driver.Lumo31aOutPort.Pointer()};
 }
 
 int DriverCreate(uint32_t* slot) {

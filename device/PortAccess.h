@@ -2,6 +2,7 @@
 #pragma once
 
 #include "device/DriverInterface.h"
+#include "host/ForeignCall.h"
 
 #include <windows.h>
 
@@ -57,7 +58,7 @@ inline int CallHeldPort(const std::atomic<Entry>& ready, HeldPort port, Data dat
     if (!entry)
         return 0;
     EnterPortLock();
-    const int result = entry(port.slot, port.port, data);
+    const int result = foreign::CallThrough(entry, port.slot, port.port, data);
     LeaveCriticalSection(&PortLock);
     return result;
 }

@@ -2,8 +2,11 @@
 // every other part of the plug-in.
 #pragma once
 
+#include "host/ForeignCall.h"
 #include "host/HostInterface.h"
 #include "host/HostNames.h"
+
+#include <type_traits>
 
 // The 60 host variables as message 30000 answered them (32-bit values), in resolution order.
 struct HostVariables {
@@ -13,9 +16,13 @@ struct HostVariables {
 };
 static_assert(sizeof(HostVariables) == HOST_VARIABLE_COUNT * 4, "one word per host variable");
 
-// The 102 host service entries as message 30001 answered them, in resolution order.
+// The 102 host service entries as message 30001 answered them, in resolution order. Those the
+// plug-in calls can only be called through host/ForeignCall.h.
+template <typename Type>
+using ServiceField =
+    std::conditional_t<std::is_same<Type, HostEntry>::value, HostEntry, foreign::Entry<Type>>;
 struct HostServices {
-#define PEMO_SERVICE_FIELD(name, field, type) type field;
+#define PEMO_SERVICE_FIELD(name, field, type) ServiceField<type> field;
     PEMO_HOST_SERVICES(PEMO_SERVICE_FIELD)
 #undef PEMO_SERVICE_FIELD
 };

@@ -6,9 +6,15 @@
 
 #include <cstdint>
 
-// The two calling conventions of the interface, each named once.
+// The calling conventions of the interface, each named once (docs/binary-interface.md).
 #define PEMO_EXPORT WINAPI    // SetupPemoDLL, FinishPemoDLL, WEP
-#define PEMO_HOSTCALL __cdecl // host services, class callbacks, menu handlers
+#define PEMO_HOSTCALL __cdecl // class callbacks and menu handlers: the host calls the plug-in
+// The host's services, as the plug-in declares them. The plug-in calls them through
+// host/ForeignCall.h, which works with either convention; the stand-in host's second build
+// defines this as __stdcall to show that.
+#ifndef PEMO_SERVICECALL
+#define PEMO_SERVICECALL __cdecl
+#endif
 
 // A pointer or handle field of a record exchanged with the host or the driver: 32 bits wide in
 // both builds. The 64-bit test build keeps everything it stores there below 4 GB.
@@ -71,26 +77,29 @@ enum : uint32_t {
 };
 
 // Host services that the plug-in calls. Files are source file names, lines their line numbers.
-typedef void*(PEMO_HOSTCALL* NewMemAllocFn)(uint32_t size, const char* file, int32_t line);
-typedef int32_t(PEMO_HOSTCALL* NewDoMemFreeFn)(void* block, const char* file, int32_t line);
-typedef int32_t(PEMO_HOSTCALL* DefineDllModuleFn)(void);
-typedef int32_t(PEMO_HOSTCALL* DefineDllVariableFn)(const char* name, void* address, uint32_t size);
-typedef int32_t(PEMO_HOSTCALL* RegisterModuleClassFn)(ModuleClassRecord* record);
-typedef int32_t(PEMO_HOSTCALL* PerformDefaultActionFn)(ModuleRecord* module, uint32_t message,
-                                                       uint32_t messageParam, uint32_t messageData);
-typedef int32_t(PEMO_HOSTCALL* NewReleaseOutputBlockFn)(OutputChannelRecord* channel,
-                                                        const char* file, int32_t line);
-typedef DataBlock*(PEMO_HOSTCALL* GetCurrentOutputBlockFn)(OutputChannelRecord* channel);
-typedef DataBlock*(PEMO_HOSTCALL* GetInputBlockFn)(ModuleRecord* module, uint32_t channel);
-typedef int32_t(PEMO_HOSTCALL* NewReleaseInputBlockFn)(ModuleRecord* module, uint32_t channel,
-                                                       const char* file, int32_t line);
-typedef int32_t(PEMO_HOSTCALL* ChangeModuleSizeFn)(ModuleRecord* module, uint32_t inputCount,
-                                                   uint32_t outputCount);
-typedef int32_t(PEMO_HOSTCALL* ShowWarningFn)(const char* title, const char* text);
-typedef int32_t(PEMO_HOSTCALL* StopExperimentFn)(void);
-typedef HFONT(PEMO_HOSTCALL* CreateStackedFontIndirectFn)(const LOGFONTA* font);
-typedef int32_t(PEMO_HOSTCALL* DeleteStackedObjectFn)(HGDIOBJ object);
-typedef int32_t(PEMO_HOSTCALL* RegisterMenuEntryFn)(uint32_t commandId, MenuEntryHandler handler);
+typedef void*(PEMO_SERVICECALL* NewMemAllocFn)(uint32_t size, const char* file, int32_t line);
+typedef int32_t(PEMO_SERVICECALL* NewDoMemFreeFn)(void* block, const char* file, int32_t line);
+typedef int32_t(PEMO_SERVICECALL* DefineDllModuleFn)(void);
+typedef int32_t(PEMO_SERVICECALL* DefineDllVariableFn)(const char* name, void* address,
+                                                       uint32_t size);
+typedef int32_t(PEMO_SERVICECALL* RegisterModuleClassFn)(ModuleClassRecord* record);
+typedef int32_t(PEMO_SERVICECALL* PerformDefaultActionFn)(ModuleRecord* module, uint32_t message,
+                                                          uint32_t messageParam,
+                                                          uint32_t messageData);
+typedef int32_t(PEMO_SERVICECALL* NewReleaseOutputBlockFn)(OutputChannelRecord* channel,
+                                                           const char* file, int32_t line);
+typedef DataBlock*(PEMO_SERVICECALL* GetCurrentOutputBlockFn)(OutputChannelRecord* channel);
+typedef DataBlock*(PEMO_SERVICECALL* GetInputBlockFn)(ModuleRecord* module, uint32_t channel);
+typedef int32_t(PEMO_SERVICECALL* NewReleaseInputBlockFn)(ModuleRecord* module, uint32_t channel,
+                                                          const char* file, int32_t line);
+typedef int32_t(PEMO_SERVICECALL* ChangeModuleSizeFn)(ModuleRecord* module, uint32_t inputCount,
+                                                      uint32_t outputCount);
+typedef int32_t(PEMO_SERVICECALL* ShowWarningFn)(const char* title, const char* text);
+typedef int32_t(PEMO_SERVICECALL* StopExperimentFn)(void);
+typedef HFONT(PEMO_SERVICECALL* CreateStackedFontIndirectFn)(const LOGFONTA* font);
+typedef int32_t(PEMO_SERVICECALL* DeleteStackedObjectFn)(HGDIOBJ object);
+typedef int32_t(PEMO_SERVICECALL* RegisterMenuEntryFn)(uint32_t commandId,
+                                                       MenuEntryHandler handler);
 
 // A service that the plug-in resolves and keeps but never calls.
 typedef void* HostEntry;

@@ -205,7 +205,7 @@ std::vector<Connection> Connections() {
 
 namespace service {
 
-DataBlock* PEMO_HOSTCALL GetInputBlock(ModuleRecord* module, uint32_t channel) {
+DataBlock* PEMO_SERVICECALL GetInputBlock(ModuleRecord* module, uint32_t channel) {
     std::unique_lock<std::mutex> lock(blocksMutex);
     auto found = inputQueues.find(QueueKey(module, channel));
     if (found == inputQueues.end() || found->second.blocks.empty())
@@ -220,7 +220,7 @@ DataBlock* PEMO_HOSTCALL GetInputBlock(ModuleRecord* module, uint32_t channel) {
     return block;
 }
 
-int32_t PEMO_HOSTCALL NewReleaseInputBlock(ModuleRecord* module, uint32_t channel, const char* file,
+int32_t PEMO_SERVICECALL NewReleaseInputBlock(ModuleRecord* module, uint32_t channel, const char* file,
                                            int32_t line) {
     std::unique_lock<std::mutex> lock(blocksMutex);
     auto found = inputQueues.find(QueueKey(module, channel));
@@ -244,7 +244,7 @@ int32_t PEMO_HOSTCALL NewReleaseInputBlock(ModuleRecord* module, uint32_t channe
     return 1;
 }
 
-DataBlock* PEMO_HOSTCALL GetCurrentOutputBlock(OutputChannelRecord* channel) {
+DataBlock* PEMO_SERVICECALL GetCurrentOutputBlock(OutputChannelRecord* channel) {
     ModuleRecord* module;
     uint32_t index;
     if (!FindOutputChannel(channel, &module, &index)) {
@@ -297,7 +297,7 @@ DataBlock* PEMO_HOSTCALL GetCurrentOutputBlock(OutputChannelRecord* channel) {
     return block;
 }
 
-int32_t PEMO_HOSTCALL NewReleaseOutputBlock(OutputChannelRecord* channel, const char* file,
+int32_t PEMO_SERVICECALL NewReleaseOutputBlock(OutputChannelRecord* channel, const char* file,
                                             int32_t line) {
     std::unique_lock<std::mutex> lock(blocksMutex);
     auto found = outputSlots.find(channel);

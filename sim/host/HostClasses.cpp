@@ -49,7 +49,7 @@ void ForgetClassesOfInstance(Addr32 instance) {
 
 namespace service {
 
-int32_t PEMO_HOSTCALL RegisterModuleClass(ModuleClassRecord* record) {
+int32_t PEMO_SERVICECALL RegisterModuleClass(ModuleClassRecord* record) {
     if (!record || !record->className) {
         RecordComplaint("RegisterModuleClass without a record or class name");
         return 0;

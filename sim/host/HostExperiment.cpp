@@ -195,12 +195,12 @@ size_t WarningCount() {
 
 namespace service {
 
-int32_t PEMO_HOSTCALL DefineDllModule(void) {
+int32_t PEMO_SERVICECALL DefineDllModule(void) {
     ++defineModuleCalls;
     return Faults().refuseDefineDllModule ? 0 : 1;
 }
 
-int32_t PEMO_HOSTCALL DefineDllVariable(const char* name, void* address, uint32_t size) {
+int32_t PEMO_SERVICECALL DefineDllVariable(const char* name, void* address, uint32_t size) {
     ++defineVariableCalls;
     if (Faults().refuseDefineDllVariable)
         return 0;
@@ -231,13 +231,13 @@ int32_t PEMO_HOSTCALL DefineDllVariable(const char* name, void* address, uint32_
     return 1;
 }
 
-int32_t PEMO_HOSTCALL StopExperiment(void) {
+int32_t PEMO_SERVICECALL StopExperiment(void) {
     ++stopRequests;
     Echo("the plug-in asks to stop the experiment");
     return 1;
 }
 
-int32_t PEMO_HOSTCALL ShowWarning(const char* title, const char* text) {
+int32_t PEMO_SERVICECALL ShowWarning(const char* title, const char* text) {
     Warning warning{title ? title : "", text ? text : "", GetTickCount()};
     {
         std::lock_guard<std::mutex> lock(RecordsMutex());

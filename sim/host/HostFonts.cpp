@@ -31,7 +31,7 @@ int FontsAlive() {
 
 namespace service {
 
-HFONT PEMO_HOSTCALL CreateStackedFontIndirect(const LOGFONTA* font) {
+HFONT PEMO_SERVICECALL CreateStackedFontIndirect(const LOGFONTA* font) {
     if (!font)
         return nullptr;
     HFONT made = CreateFontIndirectA(font);
@@ -42,7 +42,7 @@ HFONT PEMO_HOSTCALL CreateStackedFontIndirect(const LOGFONTA* font) {
     return made;
 }
 
-int32_t PEMO_HOSTCALL DeleteStackedObject(HGDIOBJ object) {
+int32_t PEMO_SERVICECALL DeleteStackedObject(HGDIOBJ object) {
     if (!aliveObjects.erase(object)) {
         RecordComplaint("DeleteStackedObject of an object the host did not make or already "
                         "deleted");

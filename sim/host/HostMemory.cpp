@@ -145,7 +145,7 @@ void FailNextAllocation() {
 
 namespace service {
 
-void* PEMO_HOSTCALL NewMemAlloc(uint32_t size, const char* file, int32_t line) {
+void* PEMO_SERVICECALL NewMemAlloc(uint32_t size, const char* file, int32_t line) {
     {
         std::lock_guard<std::mutex> lock(memoryMutex);
         ++pluginAllocationCalls;
@@ -157,7 +157,7 @@ void* PEMO_HOSTCALL NewMemAlloc(uint32_t size, const char* file, int32_t line) {
     return TakeBlock(size, true, std::string(), true, file, line);
 }
 
-int32_t PEMO_HOSTCALL NewDoMemFree(void* block, const char* file, int32_t line) {
+int32_t PEMO_SERVICECALL NewDoMemFree(void* block, const char* file, int32_t line) {
     if (!block)
         return 0;
     {

@@ -411,7 +411,7 @@ void SetDefaultActionResult(int32_t result) {
 
 namespace service {
 
-int32_t PEMO_HOSTCALL ChangeModuleSize(ModuleRecord* record, uint32_t inputCount,
+int32_t PEMO_SERVICECALL ChangeModuleSize(ModuleRecord* record, uint32_t inputCount,
                                        uint32_t outputCount) {
     sizeChanges.push_back(SizeChange{record, inputCount, outputCount});
     bool known;
@@ -434,7 +434,7 @@ int32_t PEMO_HOSTCALL ChangeModuleSize(ModuleRecord* record, uint32_t inputCount
     return 1;
 }
 
-int32_t PEMO_HOSTCALL PerformDefaultAction(ModuleRecord* record, uint32_t message,
+int32_t PEMO_SERVICECALL PerformDefaultAction(ModuleRecord* record, uint32_t message,
                                            uint32_t messageParam, uint32_t messageData) {
     defaultActions.push_back(DefaultAction{record, message, messageParam, messageData});
     return defaultActionResult;

@@ -9,8 +9,8 @@ namespace standin {
 
 namespace {
 
-// Cdecl: the caller removes its arguments, whatever it passed.
-template <int index> int32_t PEMO_HOSTCALL Unprovided() {
+// Takes no arguments, so pops none in either convention: the caller removes what it passed.
+template <int index> int32_t PEMO_SERVICECALL Unprovided() {
     RecordUnprovidedCall(hostServiceNames[index]);
     return 0;
 }

@@ -299,7 +299,7 @@ const std::vector<uint32_t>& MenuEntries() {
 
 namespace service {
 
-int32_t PEMO_HOSTCALL RegisterMenuEntry(uint32_t commandId, MenuEntryHandler handler) {
+int32_t PEMO_SERVICECALL RegisterMenuEntry(uint32_t commandId, MenuEntryHandler handler) {
     if (!handler) {
         RecordComplaint("RegisterMenuEntry " + std::to_string(commandId) + " without a handler");
         return 0;

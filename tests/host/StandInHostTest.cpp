@@ -187,7 +187,7 @@ TEST_F(StandInHost, EveryUnprovidedServiceNamesItselfAndAnswers0) {
     int unprovided = 0;
     for (int i = 0; i < HOST_SERVICE_COUNT; ++i) {
         const char* name = hostServiceNames[i];
-        auto entry = Service<int32_t(PEMO_HOSTCALL*)(void)>(name);
+        auto entry = Service<int32_t(PEMO_SERVICECALL*)(void)>(name);
         ASSERT_NE(entry, nullptr) << name;
         if (real.count(name))
             continue;
