@@ -24,35 +24,25 @@ struct PlainCall {
     int32_t drift;
     int32_t result;
 };
-PlainCall CallAsCdecl(const void* function) {
+// `callerPops` bytes are removed by the caller after the call: 8 as a __cdecl caller does, 0 as
+// a __stdcall caller does.
+template <int callerPops> PlainCall CallPlainly(const void* function) {
     PlainCall call;
     asm volatile("mov %%esp, %%ebx\n\t"
                  "pushl $3\n\t"
                  "pushl $7\n\t"
                  "call *%[function]\n\t"
-                 "add $8, %%esp\n\t"
+                 "add %[popped], %%esp\n\t"
                  "mov %%esp, %%ecx\n\t"
                  "sub %%ebx, %%ecx\n\t"
                  "mov %%ebx, %%esp"
                  : "=a"(call.result), "=c"(call.drift)
-                 : [function] "r"(function)
+                 : [function] "r"(function), [popped] "i"(callerPops)
                  : "ebx", "edx", "cc", "memory");
     return call;
 }
-PlainCall CallAsStdcall(const void* function) {
-    PlainCall call;
-    asm volatile("mov %%esp, %%ebx\n\t"
-                 "pushl $3\n\t"
-                 "pushl $7\n\t"
-                 "call *%[function]\n\t"
-                 "mov %%esp, %%ecx\n\t"
-                 "sub %%ebx, %%ecx\n\t"
-                 "mov %%ebx, %%esp"
-                 : "=a"(call.result), "=c"(call.drift)
-                 : [function] "r"(function)
-                 : "ebx", "edx", "cc", "memory");
-    return call;
-}
+const auto CallAsCdecl = CallPlainly<8>;
+const auto CallAsStdcall = CallPlainly<0>;
 
 template <typename Fn> PlainCall CallThroughForeign(Fn function) {
     PlainCall call;
