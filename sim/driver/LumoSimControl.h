@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 // Error codes that Lumo31aGetLastError returns for a slot.
 enum : int32_t {
@@ -113,6 +114,13 @@ struct LumoSim {
     LumoSimCountFn OverlapCount; // port calls that began while another was running
     LumoSimTraceFn Trace;        // starts a trace file for people (UTF-16 path), or stops it (null)
 };
+
+// The whole text of ConfigError or ConfigOrigin (UTF-16), however long.
+inline std::wstring LumoSimText(LumoSimTextFn read) {
+    std::wstring text(size_t(read(nullptr, 0) > 0 ? read(nullptr, 0) : 0) + 1, L'\0');
+    read(&text[0], int32_t(text.size()));
+    return text.c_str();
+}
 
 // Fills `sim` from `module`, by default the lumo31a.dll loaded in this process. False when
 // the module is not loaded or is not the simulated driver.

@@ -28,13 +28,6 @@ bool Fail(const std::wstring& path, DWORD code, std::string* error) {
     return false;
 }
 
-// The full path, in the \\?\ form when it (with the new file's suffix) is too long for the
-// plain one.
-bool FullPath(const std::wstring& path, std::wstring* full) {
-    *full = LongPathForm(path);
-    return !full->empty();
-}
-
 // A new file beside the target, created exclusively so that no other file is overwritten;
 // INVALID_HANDLE_VALUE with the system's error when none can be made.
 HANDLE CreateBeside(const std::wstring& target, std::wstring* temporary) {
@@ -98,9 +91,11 @@ bool Swap(const std::wstring& temporary, const std::wstring& target, bool target
 } // namespace
 
 bool SaveFileSafely(const std::wstring& path, const std::string& bytes, std::string* error) {
-    std::wstring target;
-    if (!FullPath(path, &target))
-        return Fail(path, GetLastError(), error);
+    // The full path, in the \\?\ form when it (with the new file's suffix) is too long for the
+    // plain one.
+    const std::wstring target = LongPathForm(path);
+    if (target.empty())
+        return Fail(path, ERROR_INVALID_NAME, error);
     const DWORD attributes = GetFileAttributesW(target.c_str());
     const bool targetExists = attributes != INVALID_FILE_ATTRIBUTES;
     // ReplaceFileW replaces a read-only file on some systems; the user's protection stands.

@@ -25,12 +25,7 @@ protected:
         }
         return bytes;
     }
-    // ConfigError or ConfigOrigin, whole.
-    static std::wstring Text(LumoSimTextFn read) {
-        std::wstring text(static_cast<size_t>(read(nullptr, 0)) + 1, L'\0');
-        read(&text[0], static_cast<int32_t>(text.size()));
-        return text.c_str();
-    }
+    static std::wstring Text(LumoSimTextFn read) { return LumoSimText(read); }
     std::wstring ConfigError() { return Text(sim.ConfigError); }
     // Loads the driver afresh from `file`, so that it reads its configuration again.
     void ReloadDriver(const std::wstring& file) {

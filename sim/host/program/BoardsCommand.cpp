@@ -19,9 +19,7 @@ namespace {
 // ---- Driver side ------------------------------------------------------------------------------
 
 std::string SimText(LumoSimTextFn read) {
-    std::wstring text(size_t(std::max(0, read(nullptr, 0))) + 1, L'\0');
-    text.resize(size_t(std::max(0, read(&text[0], int32_t(text.size())))));
-    return standin::WideToUtf8(text);
+    return standin::WideToUtf8(LumoSimText(read));
 }
 
 std::string Answer(const LumoSimCall* call) {

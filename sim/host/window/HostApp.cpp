@@ -152,15 +152,11 @@ void ApplyDriverConfigBeside(const std::wstring& path) {
     LumoSim sim;
     if (!FileExists(beside) || !ReadWholeFile(beside, &text) || !LumoSimConnect(sim))
         return;
-    std::wstring origin(size_t(std::max(0, sim.ConfigOrigin(nullptr, 0))) + 1, L'\0');
-    origin.resize(size_t(std::max(0, sim.ConfigOrigin(&origin[0], int32_t(origin.size())))));
-    if (CompareStringOrdinal(origin.c_str(), -1, beside.c_str(), -1, TRUE) == CSTR_EQUAL)
+    if (CompareStringOrdinal(LumoSimText(sim.ConfigOrigin).c_str(), -1, beside.c_str(), -1, TRUE) ==
+        CSTR_EQUAL)
         return;
-    if (!sim.Apply(text.c_str())) {
-        std::wstring error(size_t(std::max(0, sim.ConfigError(nullptr, 0))) + 1, L'\0');
-        error.resize(size_t(std::max(0, sim.ConfigError(&error[0], int32_t(error.size())))));
-        Alert(beside + L": " + error);
-    }
+    if (!sim.Apply(text.c_str()))
+        Alert(beside + L": " + LumoSimText(sim.ConfigError));
 }
 
 bool StopIfRunning() {
