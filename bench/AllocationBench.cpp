@@ -4,7 +4,7 @@
 // wrappers, so that every allocation the DLL makes passes a counter).
 #include "bench/BenchSupport.h"
 
-#include "sim/host/HostControl.h"
+#include "sim/host/core/HostControl.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 #include "bench/BenchSupport.h"
 
 #include "device/PortAccess.h"
-#include "sim/host/HostControl.h"
-#include "sim/host/PluginBlocks.h"
+#include "sim/host/core/HostControl.h"
+#include "sim/host/flowchart/PluginBlocks.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 // on this machine.
 #include "bench/BenchSupport.h"
 
-#include "sim/host/HostControl.h"
+#include "sim/host/core/HostControl.h"
 
 #include <algorithm>
 #include <atomic>

@@ -3,7 +3,7 @@
 // lateness cannot be smaller than the tick lets it be.
 #include "bench/BenchSupport.h"
 
-#include "sim/host/HostControl.h"
+#include "sim/host/core/HostControl.h"
 
 #include <cmath>
 

@@ -4,7 +4,7 @@
 // time of the host's block services that it calls, measured alone.
 #include "bench/BenchSupport.h"
 
-#include "sim/host/HostControl.h"
+#include "sim/host/core/HostControl.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // receive, the state word, the capture and whether a repaint is pending.
 #include "host/HostBinding.h"
 #include "res/ResourceIds.h"
-#include "sim/host/HostControl.h"
+#include "sim/host/core/HostControl.h"
 #include "tests/classes/ClassesTestSupport.h"
 #include "tests/common/MessageSequence.h"
 #include "tests/common/TestSupport.h"

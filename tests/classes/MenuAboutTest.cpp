@@ -2,10 +2,10 @@
 #include "host/HostBinding.h"
 #include "host/PluginEntry.h"
 #include "res/ResourceIds.h"
-#include "sim/host/HostControl.h"
+#include "sim/host/core/HostControl.h"
 #include "tests/classes/ClassesTestSupport.h"
 #include "tests/common/TestSupport.h"
-#include "sim/host/ModalDriver.h"
+#include "sim/host/user/ModalDriver.h"
 #include "ui/AboutBox.h"
 
 #include <string>

@@ -5,7 +5,7 @@
 #include "modules/Lumo31a_IN/InputModule.h"
 #include "modules/ModuleClasses.h"
 #include "modules/ModuleRecords.h"
-#include "sim/host/HostControl.h"
+#include "sim/host/core/HostControl.h"
 #include "tests/classes/ClassesTestSupport.h"
 #include "tests/common/TestSupport.h"
 

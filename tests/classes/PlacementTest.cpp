@@ -1,6 +1,6 @@
 // Placement of the parameter dialogs on the host window, and the font their children share.
 #include "host/HostBinding.h"
-#include "sim/host/HostControl.h"
+#include "sim/host/core/HostControl.h"
 #include "tests/classes/ClassesTestSupport.h"
 #include "tests/common/MessageSequence.h"
 #include "tests/common/TestSupport.h"

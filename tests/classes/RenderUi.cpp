@@ -3,7 +3,7 @@
 // the screen rectangle of each picture to "ready" in $PEMO_RENDER_DIR, and keeps them on the
 // screen until the script has written "done" there.
 #include "host/HostBinding.h"
-#include "sim/host/HostControl.h"
+#include "sim/host/core/HostControl.h"
 #include "tests/common/PictureHandOff.h"
 #include "tests/common/TestSupport.h"
 #include "ui/AboutBox.h"

@@ -1,6 +1,6 @@
 #include "tests/common/MessageSequence.h"
 
-#include "sim/host/Console.h"
+#include "sim/host/support/Console.h"
 #include "ui/ChannelControls.h"
 
 #include <algorithm>

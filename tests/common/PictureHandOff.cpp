@@ -1,8 +1,8 @@
 #include "tests/common/PictureHandOff.h"
 
-#include "sim/host/HostControl.h"
-#include "sim/host/SafeSave.h"
-#include "sim/host/TextCodes.h"
+#include "sim/host/core/HostControl.h"
+#include "sim/host/support/SafeSave.h"
+#include "sim/host/support/TextCodes.h"
 
 namespace testsupport {
 

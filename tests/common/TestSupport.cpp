@@ -2,9 +2,9 @@
 
 #include "host/HostBinding.h"
 #include "host/PluginEntry.h"
-#include "sim/host/Files.h"
-#include "sim/host/HostControl.h"
-#include "sim/host/SafeSave.h"
+#include "sim/host/support/Files.h"
+#include "sim/host/core/HostControl.h"
+#include "sim/host/support/SafeSave.h"
 
 namespace testsupport {
 

@@ -1,7 +1,7 @@
 #include "tests/device/DeviceTestSupport.h"
 
 #include "host/HostBinding.h"
-#include "sim/host/HostControl.h"
+#include "sim/host/core/HostControl.h"
 #include "tests/common/TestSupport.h"
 
 #include <cstring>

@@ -3,7 +3,7 @@
 
 #include "host/HostBinding.h"
 #include "host/PluginEntry.h"
-#include "sim/host/HostControl.h"
+#include "sim/host/core/HostControl.h"
 
 #include <cstring>
 

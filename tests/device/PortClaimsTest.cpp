@@ -2,7 +2,7 @@
 // from a damaged flow chart.
 #include "tests/device/DeviceTestSupport.h"
 
-#include "sim/host/HostControl.h"
+#include "sim/host/core/HostControl.h"
 
 #include <cstring>
 

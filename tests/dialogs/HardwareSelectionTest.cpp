@@ -2,8 +2,8 @@
 // SelectHardware, gestures on its list, combo box and buttons, then the result, the choice
 // and the claims.
 #include "res/ResourceIds.h"
-#include "sim/host/HostControl.h"
-#include "sim/host/ModalDriver.h"
+#include "sim/host/core/HostControl.h"
+#include "sim/host/user/ModalDriver.h"
 #include "tests/dialogs/DialogsTestSupport.h"
 #include "ui/HardwareSelection.h"
 

@@ -1,6 +1,6 @@
 // The modal driver on plain system dialogs: message boxes, a nested box, a dialog that ends
 // while it is being made, and a script that leaves a dialog open.
-#include "sim/host/ModalDriver.h"
+#include "sim/host/user/ModalDriver.h"
 
 #include <gtest/gtest.h>
 

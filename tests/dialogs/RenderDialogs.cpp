@@ -5,8 +5,8 @@
 // channels. For each picture the dialog's screen rectangle goes to "ready" in $PEMO_RENDER_DIR
 // ("<name> <geometry>"); the dialog stays until the script has removed "ready" and written
 // "done".
-#include "sim/host/HostControl.h"
-#include "sim/host/ModalDriver.h"
+#include "sim/host/core/HostControl.h"
+#include "sim/host/user/ModalDriver.h"
 #include "tests/common/PictureHandOff.h"
 #include "tests/dialogs/DialogsTestSupport.h"
 

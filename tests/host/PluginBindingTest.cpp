@@ -2,7 +2,7 @@
 // order, which missing names it tolerates, what it defines, and how it finishes. Each case loads
 // the library afresh, so that its globals start clean.
 #include "host/HostNames.h"
-#include "sim/host/HostControl.h"
+#include "sim/host/core/HostControl.h"
 #include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // what they refuse. A small module class of the test's own plays the plug-in's part.
 #include "host/HostNames.h"
 #include "modules/ModuleRecords.h"
-#include "sim/host/HostControl.h"
+#include "sim/host/core/HostControl.h"
 
 #include <gtest/gtest.h>
 

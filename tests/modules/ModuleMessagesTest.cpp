@@ -4,7 +4,7 @@
 #include "tests/modules/ModuleTestSupport.h"
 
 #include "host/HostBinding.h"
-#include "sim/host/ModalDriver.h"
+#include "sim/host/user/ModalDriver.h"
 
 #include <cstring>
 

@@ -3,7 +3,7 @@
 #include "modules/Lumo31a_IN/TickSource.h"
 #include "res/ResourceIds.h"
 #include "tests/common/MessageSequence.h"
-#include "sim/host/ModalDriver.h"
+#include "sim/host/user/ModalDriver.h"
 #include "tests/common/TestSupport.h"
 
 namespace moduletest {

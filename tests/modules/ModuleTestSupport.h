@@ -6,8 +6,8 @@
 #include "device/BoardTable.h"
 #include "modules/ModuleRecords.h"
 #include "sim/driver/LumoSimControl.h"
-#include "sim/host/HostControl.h"
-#include "sim/host/Worksheet.h"
+#include "sim/host/core/HostControl.h"
+#include "sim/host/flowchart/Worksheet.h"
 #include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>

@@ -6,10 +6,10 @@
 #include "tests/reliability/ReliabilitySupport.h"
 
 #include "res/ResourceIds.h"
-#include "sim/host/ExperimentRun.h"
-#include "sim/host/FlowChartFile.h"
-#include "sim/host/ModalDriver.h"
-#include "sim/host/PluginBlocks.h"
+#include "sim/host/run/ExperimentRun.h"
+#include "sim/host/flowchart/FlowChartFile.h"
+#include "sim/host/user/ModalDriver.h"
+#include "sim/host/flowchart/PluginBlocks.h"
 
 #include <cmath>
 #include <cstring>

@@ -4,7 +4,7 @@
 // the inputs imply, apart from the failed accesses themselves.
 #include "tests/reliability/ReliabilitySupport.h"
 
-#include "sim/host/HostControl.h"
+#include "sim/host/core/HostControl.h"
 
 #include <string>
 

@@ -13,8 +13,8 @@
 #include "tests/reliability/ReliabilitySupport.h"
 
 #include "res/ResourceIds.h"
-#include "sim/host/ModalDriver.h"
-#include "sim/host/PluginBlocks.h"
+#include "sim/host/user/ModalDriver.h"
+#include "sim/host/flowchart/PluginBlocks.h"
 
 #include <atomic>
 #include <cfloat>

@@ -2,7 +2,7 @@
 
 #include "device/BoardTable.h"
 #include "modules/Lumo31a_IN/TickSource.h"
-#include "sim/host/SafeSave.h"
+#include "sim/host/support/SafeSave.h"
 #include "tests/common/MessageSequence.h"
 #include "tests/common/TestSupport.h"
 

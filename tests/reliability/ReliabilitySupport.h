@@ -5,8 +5,8 @@
 #pragma once
 
 #include "modules/ModuleRecords.h"
-#include "sim/host/HostControl.h"
-#include "sim/host/Worksheet.h"
+#include "sim/host/core/HostControl.h"
+#include "sim/host/flowchart/Worksheet.h"
 #include "tests/common/TestSupport.h"
 
 #include <cstdint>

@@ -2,8 +2,8 @@
 // simulated driver logged, the progress comes at its interval, the plot shows the samples
 // where they are; the plug-in's stop request ends a run, a pause holds it, a refused start
 // (by a module or for an unusable time base) runs nothing.
-#include "sim/host/PngFile.h"
-#include "sim/host/RunPlot.h"
+#include "sim/host/picture/PngFile.h"
+#include "sim/host/report/RunPlot.h"
 #include "tests/common/MessageSequence.h"
 #include "tests/standin/StandInTestSupport.h"
 

@@ -2,7 +2,7 @@
 // byte for byte; each kind of damaged or foreign file is refused with one message naming the
 // file, the place and what is wrong, and the flow chart that was open stays as it was.
 #include "device/BoardTable.h"
-#include "sim/host/ExperimentRun.h"
+#include "sim/host/run/ExperimentRun.h"
 #include "tests/standin/StandInTestSupport.h"
 
 #include <cstring>

@@ -1,9 +1,9 @@
 // Saving safely: a first save and a replace leave exactly the new bytes under any name and
 // nothing else beside them; each kind of failure leaves the old file as it was, nothing else in
 // its folder, and one line naming the file.
-#include "sim/host/SafeSave.h"
+#include "sim/host/support/SafeSave.h"
 
-#include "sim/host/Files.h"
+#include "sim/host/support/Files.h"
 #include "tests/common/TestSupport.h"
 
 #include <functional>
@@ -90,8 +90,9 @@ TEST_F(SafeSave, EachFailureLeavesTheOldFileAsItWasAndNamesIt) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const std::wstring path = folder_ + (c.folderGone ? L"\\gone\\" : L"\\") + name;
-        if (!c.folderGone)
+        if (!c.folderGone) {
             ASSERT_TRUE(standin::SaveFileSafely(path, old, nullptr));
+        }
         c.arrange(path);
 
         std::string error;

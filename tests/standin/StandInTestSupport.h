@@ -2,8 +2,8 @@
 // loopback example open, as `pemo_host run examples/loopback.json` has it.
 #pragma once
 
-#include "sim/host/FlowChartFile.h"
-#include "sim/host/HostControl.h"
+#include "sim/host/flowchart/FlowChartFile.h"
+#include "sim/host/core/HostControl.h"
 #include "tests/common/TestSupport.h"
 
 #include <string>

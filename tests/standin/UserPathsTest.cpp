@@ -1,7 +1,7 @@
 // pemo_host as a user runs it on a flow chart of their own: in folders named in Japanese, in
 // letters code page 932 lacks, with blanks, deeper than MAX_PATH; and saves over a file they
 // already have that cannot be replaced (the kinds of failure: SafeSaveTest).
-#include "sim/host/FlowChartFile.h"
+#include "sim/host/flowchart/FlowChartFile.h"
 #include "tests/standin/StandInTestSupport.h"
 
 namespace {

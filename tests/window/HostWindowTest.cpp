@@ -2,11 +2,11 @@
 // clicks and drags on the desk and the board panel, the plug-in's dialogs answered by the
 // scripted user, on the simulated boards of the loopback example.
 #include "res/ResourceIds.h"
-#include "sim/host/ExperimentRun.h"
-#include "sim/host/Files.h"
-#include "sim/host/FlowChartFile.h"
-#include "sim/host/HostControl.h"
-#include "sim/host/ModalDriver.h"
+#include "sim/host/run/ExperimentRun.h"
+#include "sim/host/support/Files.h"
+#include "sim/host/flowchart/FlowChartFile.h"
+#include "sim/host/core/HostControl.h"
+#include "sim/host/user/ModalDriver.h"
 #include "sim/host/window/BoardPanel.h"
 #include "sim/host/window/FormDialog.h"
 #include "sim/host/window/HostApp.h"

@@ -7,7 +7,7 @@
 // characters are twice its half-width ones, the measure of a text in dialog units is 4 × (half-
 // width characters + 2 × full-width characters), whatever the size: that column tells what any
 // such font shows, up to the rounding of pixel advances.
-#include "sim/host/SafeSave.h"
+#include "sim/host/support/SafeSave.h"
 #include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>

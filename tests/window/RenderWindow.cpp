@@ -2,10 +2,10 @@
 // (disabled in the test runs): the loopback flow chart on the desk, the strip chart and the
 // board panel during a run, and the plug-in's dialogs as the menu opens them.
 #include "res/ResourceIds.h"
-#include "sim/host/ExperimentRun.h"
-#include "sim/host/FlowChartFile.h"
-#include "sim/host/ModalDriver.h"
-#include "sim/host/PngFile.h"
+#include "sim/host/run/ExperimentRun.h"
+#include "sim/host/flowchart/FlowChartFile.h"
+#include "sim/host/user/ModalDriver.h"
+#include "sim/host/picture/PngFile.h"
 #include "sim/host/window/BoardPanel.h"
 #include "sim/host/window/HostApp.h"
 #include "tests/common/TestSupport.h"

@@ -1,6 +1,6 @@
 // pemo_host binding: what the plug-in asked of the host and gave it during set-up.
-#include "sim/host/Console.h"
-#include "sim/host/HostControl.h"
+#include "sim/host/support/Console.h"
+#include "sim/host/core/HostControl.h"
 #include "sim/host/program/Commands.h"
 
 using standin::ConsolePrintf;

@@ -5,9 +5,9 @@
 // the dialog and cancels it, so no module is created.
 #include "res/ResourceIds.h"
 #include "sim/driver/LumoSimControl.h"
-#include "sim/host/Console.h"
-#include "sim/host/ModalDriver.h"
-#include "sim/host/StandInHost.h"
+#include "sim/host/support/Console.h"
+#include "sim/host/user/ModalDriver.h"
+#include "sim/host/core/StandInHost.h"
 #include "sim/host/program/Commands.h"
 
 #include <cstdio>

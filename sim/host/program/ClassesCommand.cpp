@@ -1,7 +1,7 @@
 // pemo_host classes: the module classes with every field of their records, and the host's menu
 // bar with the plug-in's popup, as the user sees them.
-#include "sim/host/Console.h"
-#include "sim/host/HostControl.h"
+#include "sim/host/support/Console.h"
+#include "sim/host/core/HostControl.h"
 #include "sim/host/program/Commands.h"
 
 using standin::ConsolePrintf;

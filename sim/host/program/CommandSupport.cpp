@@ -1,8 +1,8 @@
 // Options and start-up shared by the pemo_host commands.
-#include "sim/host/Console.h"
-#include "sim/host/Files.h"
-#include "sim/host/FlowChartFile.h"
-#include "sim/host/StandInHost.h"
+#include "sim/host/support/Console.h"
+#include "sim/host/support/Files.h"
+#include "sim/host/flowchart/FlowChartFile.h"
+#include "sim/host/core/StandInHost.h"
 #include "sim/host/program/Commands.h"
 
 using standin::ConsolePrintf;

@@ -1,6 +1,6 @@
 // pemo_host open [FLOWCHART] (or pemo_host alone): the stand-in host's window, with the
 // flow chart open when one is named.
-#include "sim/host/Console.h"
+#include "sim/host/support/Console.h"
 #include "sim/host/program/Commands.h"
 #include "sim/host/window/HostApp.h"
 

@@ -2,10 +2,10 @@
 // headless for a while with a progress line every second, and prints the run's report (and
 // writes it, a trace and a plot when asked). Exit code 1 when the flow chart cannot be opened
 // or run, or when a check of the report fails.
-#include "sim/host/Console.h"
-#include "sim/host/FlowChartFile.h"
-#include "sim/host/RunPlot.h"
-#include "sim/host/SafeSave.h"
+#include "sim/host/support/Console.h"
+#include "sim/host/flowchart/FlowChartFile.h"
+#include "sim/host/report/RunPlot.h"
+#include "sim/host/support/SafeSave.h"
 #include "sim/host/program/Commands.h"
 
 #include <cmath>

@@ -2,7 +2,7 @@
 // it, headless, reporting what the ports saw and whether the input modules kept time; other
 // commands show the plug-in's binding, its classes and menu, and the boards it found; with
 // no command (or "open") it is a desktop program: the window of sim/host/window/.
-#include "sim/host/Console.h"
+#include "sim/host/support/Console.h"
 #include "sim/host/program/Commands.h"
 
 using standin::ConsolePrintf;

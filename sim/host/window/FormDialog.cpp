@@ -1,6 +1,6 @@
 #include "sim/host/window/FormDialog.h"
 
-#include "sim/host/TextCodes.h"
+#include "sim/host/support/TextCodes.h"
 
 #include <cstdint>
 

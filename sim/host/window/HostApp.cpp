@@ -1,10 +1,10 @@
 #include "sim/host/window/HostApp.h"
 
 #include "sim/driver/LumoSimControl.h"
-#include "sim/host/ExperimentRun.h"
-#include "sim/host/Files.h"
-#include "sim/host/FlowChartFile.h"
-#include "sim/host/HostInternal.h"
+#include "sim/host/run/ExperimentRun.h"
+#include "sim/host/support/Files.h"
+#include "sim/host/flowchart/FlowChartFile.h"
+#include "sim/host/core/HostControl.h"
 #include "sim/host/window/BoardPanel.h"
 #include "sim/host/window/FormDialog.h"
 #include "sim/host/window/LiveChart.h"
@@ -363,12 +363,10 @@ void ShowStatus() {
 void ListWarnings() {
     if (!IsWindow(app.warnings))
         return;
-    std::lock_guard<std::mutex> lock(RecordsMutex());
-    const std::vector<Warning>& warnings = Warnings();
-    if (warnings.size() < app.warningsListed) // the records were cleared
+    if (WarningCount() < app.warningsListed) // the records were cleared
         app.warningsListed = 0, SendMessageA(app.warnings, LB_RESETCONTENT, 0, 0);
-    for (; app.warningsListed < warnings.size(); ++app.warningsListed) {
-        const Warning& warning = warnings[app.warningsListed];
+    for (const Warning& warning : WarningsFrom(app.warningsListed)) {
+        ++app.warningsListed;
         const std::string line = warning.title + ": " + warning.text;
         std::string flat = line;
         std::replace(flat.begin(), flat.end(), '\n', ' ');

@@ -5,7 +5,7 @@
 // messages a person's input makes.
 #pragma once
 
-#include "sim/host/StandInHost.h"
+#include "sim/host/core/StandInHost.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "sim/host/window/LiveChart.h"
 
 #include "sim/driver/LumoSimControl.h"
-#include "sim/host/ExperimentRun.h"
+#include "sim/host/run/ExperimentRun.h"
 #include "sim/host/window/ToolWindow.h"
 
 #include <algorithm>

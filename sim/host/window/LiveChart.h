@@ -3,8 +3,8 @@
 // simulated boards, drawn with the strip chart of the run plot into a window of its own.
 #pragma once
 
-#include "sim/host/HostControl.h"
-#include "sim/host/StripChart.h"
+#include "sim/host/core/HostControl.h"
+#include "sim/host/picture/StripChart.h"
 
 #include <cstdint>
 
