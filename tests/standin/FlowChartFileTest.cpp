@@ -153,7 +153,7 @@ TEST_F(FlowChartFile, OpeningAnotherChartLetsTheOpenModulesGoFirst) {
     sheet.connections.clear();
     standin::WorksheetError error;
     std::vector<int32_t> restores;
-    ASSERT_TRUE(standin::OpenWorksheet(sheet, &error, &restores)) << error.Text();
+    ASSERT_TRUE(standin::OpenFlowChart(sheet, &error, &restores)) << error.Text();
     EXPECT_EQ(restores, std::vector<int32_t>{1});
     ASSERT_EQ(standin::Modules().size(), 1u);
     EXPECT_TRUE(standin::Connections().empty());

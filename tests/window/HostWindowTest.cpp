@@ -131,7 +131,7 @@ bool MenuHas(HMENU menu, uint32_t command) {
 }
 
 TEST_F(HostWindow, EachMenuCommandIsOnTheMenuAndDoesItsPart) {
-    ASSERT_TRUE(standin::OpenFlowChartFile(Loopback()));
+    ASSERT_TRUE(standin::OpenCommand(Loopback()));
     const struct {
         uint32_t command;
         std::function<bool()> done;
@@ -262,7 +262,7 @@ TEST_F(HostWindow, LoopbackFromNothingRunsAndTheChartFollows) {
 }
 
 TEST_F(HostWindow, ASwitchOnTheBoardPanelIsReadInTheNextBlock) {
-    ASSERT_TRUE(standin::OpenFlowChartFile(Loopback()));
+    ASSERT_TRUE(standin::OpenCommand(Loopback()));
     ModuleRecord* back = standin::Modules().at(2); // reads input port 1
     ChooseMenuCommand(standin::HOSTCMD_WINDOW_BOARDS);
     ChooseMenuCommand(standin::HOSTCMD_EXPERIMENT_START);
@@ -291,7 +291,7 @@ TEST_F(HostWindow, ASwitchOnTheBoardPanelIsReadInTheNextBlock) {
     Click(panel, standin::BoardButtonPoint(panel, 0));
     EXPECT_EQ(testsupport::SimulatedDriver().BoardState(0), LUMO_SIM_BOARD_REMOVED);
     const modal::Outcome outcome =
-        Answer([] { standin::OpenFlowChartFile(Loopback()); }, {ok, ok, ok});
+        Answer([] { standin::OpenCommand(Loopback()); }, {ok, ok, ok});
     EXPECT_EQ(outcome.dialogsCreated, 3) << "one warning per module";
     standin::Options().interactive = false;
     standin::PumpWindowMessages();
@@ -305,7 +305,7 @@ TEST_F(HostWindow, ASwitchOnTheBoardPanelIsReadInTheNextBlock) {
 // thread, which goes on while the window shows a warning in a box and those that came meanwhile
 // in one box of their count (again while more come); the list has them all.
 TEST_F(HostWindow, WarningsOfTheProcessingComeAsBoxesWithoutHoldingIt) {
-    ASSERT_TRUE(standin::OpenFlowChartFile(Loopback()));
+    ASSERT_TRUE(standin::OpenCommand(Loopback()));
     ChooseMenuCommand(standin::HOSTCMD_EXPERIMENT_START);
     Serve(200);
     standin::Options().interactive = true;
@@ -391,16 +391,16 @@ TEST_F(HostWindow, OpenAndSaveRoundTripAFileInAnyFolderAUserHas) {
         if (dialog)
             Answer(Command(standin::HOSTCMD_FILE_OPEN), {FileName(opened), ok});
         else
-            standin::OpenFlowChartFile(opened);
+            standin::OpenCommand(opened);
         ASSERT_EQ(standin::FlowChartPath(), opened);
         EXPECT_EQ(standin::RecentFiles().front(), opened);
         if (dialog)
             Answer(Command(standin::HOSTCMD_FILE_SAVE_AS), {FileName(saved), ok});
         else
-            standin::SaveFlowChartFile(saved);
+            standin::SaveAsCommand(saved);
         EXPECT_EQ(standin::FlowChartPath(), saved);
         EXPECT_EQ(FileBytes(saved), example);
-        ASSERT_TRUE(standin::OpenFlowChartFile(standin::RecentFiles()[1]));
+        ASSERT_TRUE(standin::OpenCommand(standin::RecentFiles()[1]));
         EXPECT_EQ(standin::FlowChartPath(), opened);
     }
 }
@@ -410,11 +410,11 @@ TEST_F(HostWindow, ASaveThatFailsKeepsTheOldFileAndTheFlowChartUnsaved) {
     const std::wstring target = folder / L"読み取り専用.json";
     testsupport::PutFile(target, "the user's own file\n");
     SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY);
-    ASSERT_TRUE(standin::OpenFlowChartFile(Loopback()));
+    ASSERT_TRUE(standin::OpenCommand(Loopback()));
     Create("Lumo-P31 OUT", 1);
     ASSERT_TRUE(standin::FlowChartChanged());
     std::wstring said;
-    EXPECT_FALSE(Answer([&target] { standin::SaveFlowChartFile(target); }, {[&said](HWND box) {
+    EXPECT_FALSE(Answer([&target] { standin::SaveAsCommand(target); }, {[&said](HWND box) {
                             said = modal::TextW(box, 0xFFFF);
                             modal::Click(box, IDOK);
                         }})

@@ -76,7 +76,7 @@ TEST_F(DISABLED_RenderWindow, Pictures) {
     ASSERT_TRUE(standin::StartHostWindow());
     HWND main = standin::MainWindow();
     SetWindowPos(main, nullptr, 0, 0, 620, 330, SWP_NOZORDER | SWP_SHOWWINDOW);
-    ASSERT_TRUE(standin::OpenFlowChartFile(testsupport::InSourceTree(L"examples\\loopback.json")));
+    ASSERT_TRUE(standin::OpenCommand(testsupport::InSourceTree(L"examples\\loopback.json")));
     const std::vector<ModuleRecord*> modules = standin::Modules();
     const POINT places[] = {{30, 40}, {250, 40}, {470, 40}};
     for (size_t i = 0; i < modules.size() && i < 3; ++i)

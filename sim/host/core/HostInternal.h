@@ -75,6 +75,9 @@ Addr32* CurrentModuleWord();
 LRESULT AnswerNameQuery(bool service, const char* name);
 // HostWindow.cpp: the parent of module windows; drops the plug-in's menu entries and popups.
 void ForgetPluginMenu(HMODULE plugin);
+// ModuleWindows.cpp: the module's window on the desk, at `position`.
+HWND MakeModuleWindow(ModuleRecord* record, POINT position);
+void ForgetModuleWindowClass(); // at the host's stop, when no module window is left
 // HostModules.cpp: which module and output channel a channel record belongs to.
 bool FindOutputChannel(const OutputChannelRecord* channel, ModuleRecord** module, uint32_t* index);
 // HostModules.cpp / HostClasses.cpp: forgetting what belongs to an unloaded plug-in.

@@ -36,6 +36,8 @@ bool showingWaiting = false;
 struct MenuItem {
     uint32_t command; // 0: separator
     const char* text;
+    BYTE keyFlags = 0; // the shortcut: FVIRTKEY with FCONTROL or FSHIFT, and its key
+    WORD key = 0;
 };
 struct MenuPopup {
     const char* caption;
@@ -46,21 +48,21 @@ struct MenuPopup {
 const std::vector<MenuPopup>& MenuBarLayout() {
     static const std::vector<MenuPopup> layout = {
         {"ファイル(&F)",
-         {{HOSTCMD_FILE_NEW, "新規作成(&N)\tCtrl+N"},
-          {HOSTCMD_FILE_OPEN, "開く(&O)...\tCtrl+O"},
-          {HOSTCMD_FILE_SAVE, "上書き保存(&S)\tCtrl+S"},
+         {{HOSTCMD_FILE_NEW, "新規作成(&N)", FVIRTKEY | FCONTROL, 'N'},
+          {HOSTCMD_FILE_OPEN, "開く(&O)...", FVIRTKEY | FCONTROL, 'O'},
+          {HOSTCMD_FILE_SAVE, "上書き保存(&S)", FVIRTKEY | FCONTROL, 'S'},
           {HOSTCMD_FILE_SAVE_AS, "名前を付けて保存(&A)..."},
           {0, nullptr},
           {HOSTCMD_FILE_EXIT, "終了(&X)"}}},
         {"モジュール(&M)",
-         {{HOSTCMD_EDIT_MODULE, "パラメータ(&P)...\tEnter"},
-          {HOSTCMD_MODULE_DELETE, "削除(&D)\tDel"},
-          {HOSTCMD_MODULE_CONNECT, "接続(&C)...\tCtrl+L"}}},
+         {{HOSTCMD_EDIT_MODULE, "パラメータ(&P)...", FVIRTKEY, VK_RETURN},
+          {HOSTCMD_MODULE_DELETE, "削除(&D)", FVIRTKEY, VK_DELETE},
+          {HOSTCMD_MODULE_CONNECT, "接続(&C)...", FVIRTKEY | FCONTROL, 'L'}}},
         {"実験(&X)",
          {{HOSTCMD_EXPERIMENT_TIME_BASE, "タイムベース(&B)..."},
-          {HOSTCMD_EXPERIMENT_START, "開始(&S)\tF5"},
-          {HOSTCMD_EXPERIMENT_PAUSE, "一時停止(&P)\tF6"},
-          {HOSTCMD_EXPERIMENT_STOP, "停止(&T)\tShift+F5"},
+          {HOSTCMD_EXPERIMENT_START, "開始(&S)", FVIRTKEY, VK_F5},
+          {HOSTCMD_EXPERIMENT_PAUSE, "一時停止(&P)", FVIRTKEY, VK_F6},
+          {HOSTCMD_EXPERIMENT_STOP, "停止(&T)", FVIRTKEY | FSHIFT, VK_F5},
           {0, nullptr},
           {HOSTCMD_DEVICE_SETUP, "デバイスの設定(&D)..."}}},
         {"ウィンドウ(&W)",
@@ -73,12 +75,29 @@ const std::vector<MenuPopup>& MenuBarLayout() {
     return layout;
 }
 
+// The shortcut as the menu shows it, after a tab: "Ctrl+N", "Shift+F5", "Enter".
+std::string ShortcutText(const MenuItem& item) {
+    std::string text = item.keyFlags & FCONTROL ? "Ctrl+" : "";
+    if (item.keyFlags & FSHIFT)
+        text += "Shift+";
+    if (item.key >= VK_F1 && item.key <= VK_F24)
+        return text + "F" + std::to_string(item.key - VK_F1 + 1);
+    if (item.key == VK_RETURN)
+        return text + "Enter";
+    if (item.key == VK_DELETE)
+        return text + "Del";
+    return text + char(item.key);
+}
+
 HMENU MakeMenuBar() {
     HMENU bar = CreateMenu();
     for (const MenuPopup& popup : MenuBarLayout()) {
         HMENU menu = CreatePopupMenu();
         for (const MenuItem& item : popup.items) {
-            if (item.command)
+            if (item.command && item.key)
+                AppendMenuA(menu, MF_STRING, item.command,
+                            (std::string(item.text) + "\t" + ShortcutText(item)).c_str());
+            else if (item.command)
                 AppendMenuA(menu, MF_STRING, item.command, item.text);
             else
                 AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
@@ -283,6 +302,15 @@ void ShowWarningBox(const Warning& warning) {
     }
     if (first)
         PostMessageA(mainWindow, HOSTMSG_WARNING_BOXES, 0, 0);
+}
+
+std::vector<ACCEL> MenuShortcuts() {
+    std::vector<ACCEL> keys;
+    for (const MenuPopup& popup : MenuBarLayout())
+        for (const MenuItem& item : popup.items)
+            if (item.key)
+                keys.push_back(ACCEL{item.keyFlags, item.key, WORD(item.command)});
+    return keys;
 }
 
 void RegisterHostCommand(uint32_t commandId, std::function<void()> handler) {

@@ -91,6 +91,8 @@ enum : UINT {
 // Gives a menu command of the host its handler (replacing an earlier one). Commands the
 // plug-in registered through RegisterMenuEntry take precedence.
 void RegisterHostCommand(uint32_t commandId, std::function<void()> handler);
+// The shortcut keys of the host's menu commands, for an accelerator table.
+std::vector<ACCEL> MenuShortcuts();
 // Sends the menu command to the main window as a user's choice would (WM_COMMAND).
 void ChooseMenuCommand(uint32_t commandId);
 // Whether a top-level popup of the menu bar is the host's own (not inserted by the plug-in).

@@ -360,7 +360,7 @@ bool OpenFlowChart(const std::wstring& path, WorksheetError* error,
     Worksheet sheet;
     if (!ReadFlowChart(path, &sheet, error))
         return false;
-    if (OpenWorksheet(sheet, error, restoreResults))
+    if (OpenFlowChart(sheet, error, restoreResults))
         return true;
     if (error)
         error->file = WideToUtf8(path);

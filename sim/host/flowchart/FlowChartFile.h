@@ -19,7 +19,8 @@ enum : int { FLOWCHART_VERSION = 1 }; // the version this host reads and writes
 bool ParseFlowChart(const std::string& text, const std::string& fileName, Worksheet* sheet,
                     WorksheetError* error);
 bool ReadFlowChart(const std::wstring& path, Worksheet* sheet, WorksheetError* error);
-// Reads the file and opens its worksheet in the host (OpenWorksheet): all or nothing.
+// Reads the file and opens its worksheet in the host (as OpenFlowChart of a worksheet): all
+// or nothing.
 bool OpenFlowChart(const std::wstring& path, WorksheetError* error,
                    std::vector<int32_t>* restoreResults = nullptr);
 

@@ -177,7 +177,7 @@ bool CheckWorksheet(const Worksheet& sheet, WorksheetError* error) {
     return CheckConnections(sheet, error);
 }
 
-bool OpenWorksheet(const Worksheet& sheet, WorksheetError* error,
+bool OpenFlowChart(const Worksheet& sheet, WorksheetError* error,
                    std::vector<int32_t>* restoreResults) {
     if (ExperimentRunning())
         return Fail(error, "", "an experiment is running; stop it first");

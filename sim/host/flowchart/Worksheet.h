@@ -68,7 +68,7 @@ bool CheckTimeBase(const TimeBase& timeBase, WorksheetError* error);
 // then each module of `sheet` is made from its stored bytes and gets MODMSG_RESTORE, in order
 // (each result in `restoreResults`, when given); connections and time base follow. When the
 // check fails or host memory runs out, nothing changes and the open flow chart stays.
-bool OpenWorksheet(const Worksheet& sheet, WorksheetError* error,
+bool OpenFlowChart(const Worksheet& sheet, WorksheetError* error,
                    std::vector<int32_t>* restoreResults = nullptr);
 // The open flow chart as it stands: the modules in order, with the blocks as the plug-in left
 // them, the connections and the host's time base.
@@ -76,7 +76,7 @@ Worksheet CurrentWorksheet();
 // Every module gets MODMSG_DELETE and goes, with its connections.
 void CloseWorksheet();
 
-// One module made from its stored bytes, followed by MODMSG_RESTORE, as OpenWorksheet does for
+// One module made from its stored bytes, followed by MODMSG_RESTORE, as OpenFlowChart does for
 // each (unchecked: the class must be registered). Null when host memory runs out.
 ModuleRecord* RestoreModule(const WorksheetModule& stored, int32_t* restoreResult = nullptr);
 // A stored module of one of the plug-in's classes: zero blocks of the class's sizes with slot

@@ -143,7 +143,7 @@ bool WriteOutputs(const RunOptions& options, const standin::RunRecorder& recorde
 int RunFlowChart(const RunOptions& options, const standin::Worksheet& sheet) {
     standin::WorksheetError error;
     std::vector<int32_t> restores;
-    if (!standin::OpenWorksheet(sheet, &error, &restores)) {
+    if (!standin::OpenFlowChart(sheet, &error, &restores)) {
         error.file = Utf8(options.flowChart);
         ConsolePrintf("%s\n", error.Text().c_str());
         return 1;

@@ -26,11 +26,12 @@ int RunHostWindow(const std::wstring& pluginPath, const std::wstring& flowChart)
 // Pumps this thread's messages as the program's loop does, with the keyboard accelerators.
 void PumpWindowMessages();
 
-// The commands behind the menu, for the menu and for whoever drives the window.
-bool OpenFlowChartFile(const std::wstring& path); // shows what is wrong in a message box
-// Saved safely: when it fails, a message box says why, the file there before stays as it was,
-// and the flow chart stays open and marked changed.
-bool SaveFlowChartFile(const std::wstring& path);
+// The commands behind the menu, for the menu and for whoever drives the window. Open and save
+// as with the file already chosen: open shows what is wrong in a message box; a save is safe:
+// when it fails, a message box says why, the file there before stays as it was, and the flow
+// chart stays open and marked changed.
+bool OpenCommand(const std::wstring& path);
+bool SaveAsCommand(const std::wstring& path);
 const std::wstring& FlowChartPath(); // the open file (full path), empty for a new flow chart
 bool FlowChartChanged(); // changed since it was opened, saved or made new ("*" in the caption)
 const std::vector<std::wstring>& RecentFiles();
