@@ -165,6 +165,7 @@ void RunRecorder::Drain() {
         if (sim_.LogEntry(nextLog_, &call))
             TakeAccess(call);
     if (count >= LOG_CLEAR_AT) {
+        logDropped_ += uint32_t(sim_.LogDropped()); // the clear forgets them
         sim_.ClearLog();
         nextLog_ = 0;
     }
@@ -323,7 +324,7 @@ RunReport RunRecorder::Report(const RunSettings& settings, RunEnd end, const Run
     report.tickStep = status.tickStep;
     report.driverSeen = simulated_;
     if (simulated_) {
-        report.logDropped = uint32_t(sim_.LogDropped());
+        report.logDropped = logDropped_ + uint32_t(sim_.LogDropped());
         report.overlaps = sim_.OverlapCount();
     }
     report.modules = tallies_;

@@ -86,6 +86,7 @@ private:
     size_t warningsBefore_ = 0;
     size_t warningsAtStart_ = 0;
     uint32_t startTick_ = 0;
+    uint32_t logDropped_ = 0; // lost by the driver's log before the recorder last cleared it
     bool started_ = false;
     std::atomic<uint64_t> portAccesses_{0};
     std::vector<TraceEvent> events_;
