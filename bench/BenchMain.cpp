@@ -2,9 +2,10 @@
 // allocations while processing and the pacing of the input module, each against its floor,
 // in one run. Prints the table and writes it to a file.
 //
-//   pemo_bench [--smoke] [--repetitions N] [--out FILE] [--only PART]
+//   pemo_bench [--smoke] [--emulated] [--repetitions N] [--out FILE] [--only PART]
 //
-// PART: per-sample, threads, allocations or pacing (default: all four).
+// PART: per-sample, threads, allocations or pacing (default: all four). --emulated: the run is
+// under CPU emulation (scripts/bench --win32): ratios only, timing targets not judged.
 //
 // Exit code 1 when a zero target (allocations, overlapping driver calls, early releases)
 // fails or the setting cannot be made; the figures with limits are reported, not enforced.
@@ -40,6 +41,8 @@ bench::Settings ReadSettings(int argc, char** argv, std::string& out, std::strin
             settings.sampleTarget = 2e4;
             settings.threadSeconds = 0.05;
             settings.pacingSeconds = 0.3;
+        } else if (std::strcmp(argv[i], "--emulated") == 0) {
+            settings.emulated = true;
         } else if (std::strcmp(argv[i], "--repetitions") == 0 && i + 1 < argc) {
             settings.repetitions = std::max(1, std::atoi(argv[++i]));
         } else if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {

@@ -87,18 +87,21 @@ void FormatTable(std::ostringstream& out, const Table& table) {
 
 std::string FormatReport(const Report& report, const Settings& settings) {
     std::ostringstream out;
-    out << (settings.smoke ? "Smoke run (short, figures not judged)" : "Full run") << ": "
-        << settings.repetitions << " repetitions, each timing the best of " << settings.trials
-        << " runs; cells give the median [min, max] over the repetitions.\n\n";
+    out << (settings.smoke ? "Smoke run (short, figures not judged)" : "Full run")
+        << (settings.emulated ? " under CPU emulation (ratios only, timings not judged)" : "")
+        << ": " << settings.repetitions << " repetitions, each timing the best of "
+        << settings.trials << " runs; cells give the median [min, max] over the repetitions.\n\n";
     for (const std::string& problem : report.problems)
         out << "PROBLEM: " << problem << "\n\n";
     for (const Table& table : report.tables)
         FormatTable(out, table);
     out << "### Targets\n\n| target | measured | |\n|---|---|---|\n";
     for (const Target& target : report.targets) {
-        const char* verdict = target.met                         ? "met"
-                              : (settings.smoke && !target.zero) ? "not judged (smoke run)"
-                                                                 : "MISSED";
+        const char* verdict = target.met ? "met" : "MISSED";
+        if (!target.zero && settings.emulated)
+            verdict = "not judged (emulated)";
+        else if (!target.zero && settings.smoke && !target.met)
+            verdict = "not judged (smoke run)";
         out << "| " << target.what << " | " << target.measured << " | " << verdict << " |\n";
     }
     return out.str();

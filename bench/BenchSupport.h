@@ -19,6 +19,9 @@ namespace bench {
 // still runs and that the zero targets hold.
 struct Settings {
     bool smoke = false;
+    // Run under CPU emulation: its clock measures the emulator, so only ratios are reported
+    // and no timing target is judged; the zero targets still are.
+    bool emulated = false;
     int repetitions = 5;
     int trials = 3;             // a timing is the best of this many runs
     double sampleTarget = 5e5;  // port calls per timed run of the per-sample figures

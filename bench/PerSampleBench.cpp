@@ -178,9 +178,10 @@ void RunPerSample(Setting& setting, const Settings& settings, Report& report) {
             }
             table.rows.push_back(row);
         }
-        table.notes.push_back(
-            "Floor: " + Fixed(FloorNanoseconds(setting, settings, Kind(kind)), 1) +
-            " ns per port call on this machine (for scale only).");
+        if (!settings.emulated)
+            table.notes.push_back(
+                "Floor: " + Fixed(FloorNanoseconds(setting, settings, Kind(kind)), 1) +
+                " ns per port call on this machine (for scale only).");
         report.tables.push_back(table);
         AddTarget(report,
                   std::string(KIND_TITLES[kind]) + ": own share at most 1.05 x floor (medians, "

@@ -1,6 +1,6 @@
-// The programs' side of the picture scripts (scripts/render-dialogs, scripts/render-ui): the
+// The picture program's side of scripts/render (the sets dialogs and ui, tools/pictures): the
 // windows to take, each with its name and screen rectangle, go to "ready" in the folder the
-// script names in PEMO_RENDER_DIR, and stay on the screen until the script writes "done".
+// script names, and stay on the screen until the script writes "done".
 #pragma once
 
 #include <windows.h>

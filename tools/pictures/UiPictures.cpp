@@ -1,15 +1,14 @@
-// Not a test: scripts/render-ui runs this (disabled) case on a real X display to take pictures
-// of the about box and of both custom controls in every state. It shows the windows, writes
-// the screen rectangle of each picture to "ready" in $PEMO_RENDER_DIR, and keeps them on the
-// screen until the script has written "done" there.
+// The set "ui" (scripts/render ui): the about box and both custom controls in every state. It
+// shows the windows, writes the screen rectangle of each picture to "ready" in the folder, and
+// keeps them on the screen until the script has written "done" there.
 #include "host/HostBinding.h"
 #include "sim/host/core/HostControl.h"
 #include "tests/common/PictureHandOff.h"
 #include "tests/common/TestSupport.h"
+#include "tools/pictures/Pictures.h"
 #include "ui/AboutBox.h"
 #include "ui/ChannelControls.h"
 
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -42,13 +41,11 @@ HWND ControlsWindow() {
     return window;
 }
 
-class DISABLED_RenderUi : public testsupport::PluginOnHost {};
+class UiPictures : public testsupport::PluginOnHost {};
 
 } // namespace
 
-TEST_F(DISABLED_RenderUi, ShowForPictures) {
-    const std::wstring folder = testsupport::EnvironmentText(L"PEMO_RENDER_DIR");
-    ASSERT_FALSE(folder.empty());
+TEST_F(UiPictures, AboutBoxAndControls) {
     ShowWindow(standin::MainWindow(), SW_HIDE);
 
     HWND about = CreateDialogParamA(hostBinding.instance, "ABOUTLUMO35", nullptr, AboutBoxProc, 0);
@@ -58,8 +55,8 @@ TEST_F(DISABLED_RenderUi, ShowForPictures) {
     SetForegroundWindow(about); // an active caption, as when the user opened it
     testsupport::PumpFor(1500);
 
-    ASSERT_TRUE(
-        testsupport::HandOffPictures(folder, {{"about-box", about}, {"controls", controls}}));
+    ASSERT_TRUE(testsupport::HandOffPictures(pictures::Folder(),
+                                             {{"about-box", about}, {"controls", controls}}));
 
     DestroyWindow(controls);
     DestroyWindow(about);

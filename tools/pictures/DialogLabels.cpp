@@ -1,6 +1,6 @@
 // How wide each text of the plug-in's dialogs is against the box its template gives it, in the
-// free Japanese fonts that can stand in for the templates' own: written by scripts/render-window
-// (disabled in the test runs) to docs/dialog-labels.md.
+// free Japanese fonts that can stand in for the templates' own: part of the set "window"
+// (scripts/render window), written to docs/dialog-labels.md.
 //
 // A dialog unit is a quarter of the average width of the dialog font's letters A-Z and a-z, so
 // a box holds a text in one font and cuts it in another. For a font of fixed pitch whose full-width
@@ -8,7 +8,7 @@
 // width characters + 2 × full-width characters), whatever the size: that column tells what any
 // such font shows, up to the rounding of pixel advances.
 #include "sim/host/support/SafeSave.h"
-#include "tests/common/TestSupport.h"
+#include "tools/pictures/Pictures.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -159,9 +159,7 @@ bool IsLabel(const TemplateItem& item) {
            (item.style & WS_VISIBLE) && item.text != L"Static";
 }
 
-TEST(DISABLED_LabelExtents, Table) {
-    const std::wstring folder = testsupport::EnvironmentText(L"PEMO_RENDER_DIR");
-    ASSERT_FALSE(folder.empty());
+TEST(DialogLabels, Table) {
     const struct {
         const char* name;
         std::vector<const wchar_t*> faces;
@@ -203,12 +201,13 @@ TEST(DISABLED_LabelExtents, Table) {
     }
     std::string out;
     out += "# The labels of the plug-in's dialogs against their boxes\n\n"
-           "Written by scripts/render-window. \"cut\": the text is wider than its box, so the "
+           "Written by scripts/render window. \"cut\": the text is wider than its box, so the "
            "label wraps at a space or between Japanese characters and the rest falls below the "
            "box, unseen.\n" +
            table;
     std::string error;
-    ASSERT_TRUE(standin::SaveFileSafely(folder + L"\\dialog-labels.md", out, &error)) << error;
+    ASSERT_TRUE(standin::SaveFileSafely(pictures::Folder() + L"\\dialog-labels.md", out, &error))
+        << error;
 }
 
 } // namespace

@@ -1,21 +1,17 @@
-// Not a test: scripts/render-dialogs runs this (disabled) case on a real X display to take
-// pictures of "DEV_SEL" and of both parameter dialogs as a user meets them: creating an output
-// module opens the hardware selection, MODMSG_PARAMETER_DIALOG opens the parameter dialog of a
-// module of 3
-// channels. For each picture the dialog's screen rectangle goes to "ready" in $PEMO_RENDER_DIR
-// ("<name> <geometry>"); the dialog stays until the script has removed "ready" and written
-// "done".
+// The set "dialogs" (scripts/render dialogs): "DEV_SEL" and both parameter dialogs as a user
+// meets them: creating an output module opens the hardware selection, MODMSG_PARAMETER_DIALOG
+// opens the parameter dialog of a module of 3 channels. For each picture the dialog's screen
+// rectangle goes to "ready" in the folder ("<name> <geometry>"); the dialog stays until the
+// script has removed "ready" and written "done".
 #include "sim/host/core/HostControl.h"
 #include "sim/host/user/ModalDriver.h"
 #include "tests/common/PictureHandOff.h"
 #include "tests/dialogs/DialogsTestSupport.h"
+#include "tools/pictures/Pictures.h"
 
-#include <cstdlib>
 #include <string>
 
 namespace {
-
-std::wstring folder;
 
 // Shows the dialog until the script has taken its picture.
 modal::Step Picture(const char* name) {
@@ -24,7 +20,7 @@ modal::Step Picture(const char* name) {
         RedrawWindow(dialog, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         testsupport::PumpFor(1000);
-        testsupport::HandOffPictures(folder, {{name, dialog}});
+        testsupport::HandOffPictures(pictures::Folder(), {{name, dialog}});
     };
 }
 
@@ -32,13 +28,11 @@ modal::Step Press(int id) {
     return [id](HWND dialog) { modal::Click(dialog, id); };
 }
 
-class DISABLED_RenderDialogs : public dialogstest::BoardsOnHost {};
+class DialogPictures : public dialogstest::BoardsOnHost {};
 
 } // namespace
 
-TEST_F(DISABLED_RenderDialogs, ShowForPictures) {
-    folder = testsupport::EnvironmentText(L"PEMO_RENDER_DIR");
-    ASSERT_FALSE(folder.empty());
+TEST_F(DialogPictures, HardwareSelectionAndParameters) {
     dialogstest::PlaceBoard(2, 0xD000, 16, 0x1F);
     dialogstest::PlaceBoard(5, 0xE800, 32, 0x3);
     ClaimPort(PortKind::Output, 5, 0);

@@ -1,6 +1,6 @@
-// Pictures of the window for the README, taken by scripts/render-window on a virtual display
-// (disabled in the test runs): the loopback flow chart on the desk, the strip chart and the
-// board panel during a run, and the plug-in's dialogs as the menu opens them.
+// The set "window" (scripts/render window): the stand-in host's window with the loopback flow
+// chart on the desk, the strip chart and the board panel during a run, and the plug-in's
+// dialogs as the menu opens them, each copied from the screen to a PNG file in the folder.
 #include "res/ResourceIds.h"
 #include "sim/host/run/ExperimentRun.h"
 #include "sim/host/flowchart/FlowChartFile.h"
@@ -9,12 +9,9 @@
 #include "sim/host/window/BoardPanel.h"
 #include "sim/host/window/HostApp.h"
 #include "tests/common/TestSupport.h"
+#include "tools/pictures/Pictures.h"
 
 namespace {
-
-std::wstring Folder() {
-    return testsupport::EnvironmentText(L"PEMO_RENDER_DIR");
-}
 
 void Settle(DWORD ms) {
     const DWORD start = GetTickCount();
@@ -50,8 +47,8 @@ void Capture(HWND window, const char* name) {
     DeleteObject(dib);
     ReleaseDC(nullptr, screen);
     std::string error;
-    EXPECT_TRUE(standin::SavePng(Folder() + L"\\" + standin::Utf8ToWide(name) + L".png", width,
-                                 height, copy, &error))
+    EXPECT_TRUE(standin::SavePng(pictures::Folder() + L"\\" + standin::Utf8ToWide(name) + L".png",
+                                 width, height, copy, &error))
         << error;
 }
 
@@ -62,7 +59,7 @@ modal::Step Shoot(const char* name) {
     };
 }
 
-class DISABLED_RenderWindow : public testsupport::PluginOnBoards {
+class WindowPictures : public testsupport::PluginOnBoards {
 protected:
     std::string DriverSetup() const override {
         return testsupport::FileBytes(standin::DriverConfigBeside(
@@ -71,8 +68,7 @@ protected:
     }
 };
 
-TEST_F(DISABLED_RenderWindow, Pictures) {
-    ASSERT_FALSE(Folder().empty());
+TEST_F(WindowPictures, DeskMenuAndRun) {
     ASSERT_TRUE(standin::StartHostWindow());
     HWND main = standin::MainWindow();
     SetWindowPos(main, nullptr, 0, 0, 620, 330, SWP_NOZORDER | SWP_SHOWWINDOW);
