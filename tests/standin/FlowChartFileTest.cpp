@@ -53,23 +53,41 @@ TEST_F(FlowChartFile, AChartWrittenAfterARunReadsBackAsItWas) {
 struct Damage {
     const char* kind;
     const char* from; // replaced in the example's text (all of it when null)
-    const char* to;
-    const char* place;   // JSON pointer, or "line N" for the parser's errors
-    const char* message; // part of what the error says
+    std::string to;
+    const char* place;      // JSON pointer, or "line N" for the parser's errors
+    const char* message;    // part of what the error says
+    bool byProgram = false; // `pemo_host run` is given the file too
 };
 
 const Damage damages[] = {
-    {"a syntax error", "\"version\": 1,", "\"version\": 1", "line 4", "syntax error"},
+    {"a syntax error", "\"version\": 1,", "\"version\": 1", "line 4", "syntax error", true},
+    {"an empty file", nullptr, "", "line 1", "syntax error"},
+    {"a picture", nullptr, std::string("\x89PNG\r\n\x1a\n\x00\x00", 10), "line 1", "syntax error"},
+    {"a JSON array", nullptr, "[1, 2, 3]", "/", "expected an object, found array"},
     {"a foreign file", nullptr, "{\"title\": \"a drawing\"}", "/format", "not a Pemo flow chart"},
+    {"a chart without a time base", nullptr, "{\"format\": \"pemo-flowchart\", \"version\": 1}",
+     "/", "the field \"timeBase\" is missing"},
     {"an unknown format version", "\"version\": 1", "\"version\": 2", "/version",
      "format version 2 is not known"},
     {"an unknown class", "\"class\": \"Lumo-P31 OUT\"", "\"class\": \"Lumo-P31 THRU\"",
-     "/modules/1/class", "no module class \"Lumo-P31 THRU\" is registered"},
+     "/modules/1/class", "no module class \"Lumo-P31 THRU\" is registered", true},
     {"a block of the wrong size", "\"4c 75 6d 6f 33 31 41 20 4f 55 54 20 30 00 00 00\",", "",
      "/modules/1/params", "a block of 220 bytes; the class \"Lumo-P31 OUT\" keeps 236"},
     {"bad hex", "\"4c 75 6d 6f 33 31 41 20 49 4e 20 20 30 00 00 00\"",
      "\"4c 75 6d 6f 33 31 41 20 49 4e 20 20 30 00 0g 00\"", "/modules/0/params/hex/0",
      "bad hex at character 44"},
+    {"more channels than a host keeps", "\"inputs\": 0,", "\"inputs\": 17,", "/modules/0/inputs",
+     "expected a whole number from 0 to 16", true},
+    {"a negative channel count", "\"outputs\": 0,", "\"outputs\": -1,", "/modules/1/outputs",
+     "expected a whole number from 0 to 16"},
+    {"a time base of 0", "\"msPerSample\": 1.0", "\"msPerSample\": 0", "/timeBase/msPerSample",
+     "must be above 0 and at most 1000000", true},
+    {"a huge time base", "\"msPerSample\": 1.0", "\"msPerSample\": 1e300", "/timeBase/msPerSample",
+     "must be above 0 and at most 1000000"},
+    {"blocks of 0 samples", "\"blockSize\": 100", "\"blockSize\": 0", "/timeBase/blockSize",
+     "must be 1 to 65535 samples"},
+    {"blocks of 65536 samples", "\"blockSize\": 100", "\"blockSize\": 65536", "/timeBase/blockSize",
+     "expected a whole number from 0 to 65535"},
     {"a connection to a channel that does not exist", "\"module\": 1,\n        \"channel\": 7",
      "\"module\": 1,\n        \"channel\": 9", "/connections/7/to/channel",
      "input channel 9 does not exist: module 1 has 8 input channels"},
@@ -84,6 +102,8 @@ const Damage damages[] = {
      "/modules/0/name", u8"\"Müller\" cannot be handed to the plug-in: code page 932 has no \"ü\""},
 };
 
+// The library refuses each file with its place and message and keeps the open chart; the host
+// program refuses it with the same message and runs nothing.
 TEST_F(FlowChartFile, EachKindOfDamageIsRefusedWithItsPlaceAndNothingIsLoaded) {
     const std::string example = FileBytes(LoopbackPath());
     const std::vector<ModuleRecord*> before = standin::Modules();
@@ -112,6 +132,14 @@ TEST_F(FlowChartFile, EachKindOfDamageIsRefusedWithItsPlaceAndNothingIsLoaded) {
         EXPECT_EQ(BoardTable[0].inputClaimed[0], 1u);
         EXPECT_EQ(BoardTable[0].inputClaimed[1], 1u);
         EXPECT_EQ(BoardTable[0].outputClaimed[0], 1u);
+        if (damage.byProgram) {
+            DWORD exitCode = 0;
+            const std::string output =
+                testsupport::RunHostProgram(L"run \"" + path + L"\" --seconds 1", &exitCode);
+            EXPECT_EQ(exitCode, 1u) << output;
+            EXPECT_NE(output.find(message.substr(named.size())), std::string::npos) << output;
+            EXPECT_EQ(output.find("Experiment:"), std::string::npos) << output;
+        }
     }
     DeleteFileW(path.c_str());
     standin::WorksheetError missing;
