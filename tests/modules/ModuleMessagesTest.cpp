@@ -203,7 +203,6 @@ TEST_F(ModuleMessages, OutputStartMakesOneBufferAndTwoStopsFreeItOnce) {
     EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_EXPERIMENT_STOP), 1);
     EXPECT_EQ(OutParamsOf(module)->portBytes, 0u);
     EXPECT_EQ(standin::LivePluginAllocations(), live);
-    EXPECT_TRUE(standin::Complaints().empty());
     EXPECT_EQ(standin::SendModuleMessage(module, MODMSG_EXPERIMENT_STOP), 1);
     EXPECT_EQ(standin::LivePluginAllocations(), live);
 }

@@ -161,7 +161,6 @@ TEST_F(FlowChartFile, OpeningAnotherChartLetsTheOpenModulesGoFirst) {
     EXPECT_EQ(BoardTable[0].outputClaimed[0], 0u);
     EXPECT_EQ(BoardTable[0].inputClaimed[1], 0u);
     EXPECT_EQ(BoardTable[0].inputClaimed[0], 1u);
-    EXPECT_TRUE(standin::Complaints().empty());
 }
 
 } // namespace
