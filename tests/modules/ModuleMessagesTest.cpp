@@ -91,23 +91,22 @@ TEST_F(ModuleMessages, CreateNamesAllEightChannelsAndResetsTheirAnimation) {
 }
 
 TEST_F(ModuleMessages, EachClassClaimsThePortOfItsOwnKind) {
+    using Claims = std::pair<int32_t, int32_t>; // of board 2, port 3: input, output
+    auto claims = [] {
+        return Claims(BoardTable[2].inputClaimed[3], BoardTable[2].outputClaimed[3]);
+    };
     ModuleRecord* output = NewModuleOf(OUTPUT_CLASS);
     ASSERT_EQ(CreateThroughDialog(output, 3), 1);
-    EXPECT_EQ(OutParamsOf(output)->boardSlot, 2);
-    EXPECT_EQ(OutParamsOf(output)->port, 3);
-    EXPECT_EQ(BoardTable[2].outputClaimed[3], 1);
-    EXPECT_EQ(BoardTable[2].inputClaimed[3], 0);
-
+    EXPECT_EQ(claims(), Claims(0, 1));
     ModuleRecord* input = NewModuleOf(INPUT_CLASS);
     ASSERT_EQ(CreateThroughDialog(input, 3), 1);
-    EXPECT_EQ(InParamsOf(input)->boardSlot, 2);
-    EXPECT_EQ(InParamsOf(input)->port, 3);
-    EXPECT_EQ(BoardTable[2].inputClaimed[3], 1);
-    EXPECT_EQ(BoardTable[2].outputClaimed[3], 1);
+    EXPECT_EQ(claims(), Claims(1, 1));
+    const std::vector<int> places = {OutParamsOf(output)->boardSlot, OutParamsOf(output)->port,
+                                     InParamsOf(input)->boardSlot, InParamsOf(input)->port};
+    EXPECT_EQ(places, (std::vector<int>{2, 3, 2, 3}));
 
     EXPECT_EQ(standin::SendModuleMessage(output, MODMSG_DELETE), 1);
-    EXPECT_EQ(BoardTable[2].outputClaimed[3], 0);
-    EXPECT_EQ(BoardTable[2].inputClaimed[3], 1);
+    EXPECT_EQ(claims(), Claims(1, 0));
     EXPECT_EQ(standin::SendModuleMessage(input, MODMSG_DELETE), 1);
     EXPECT_TRUE(NoClaims());
 }
