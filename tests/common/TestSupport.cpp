@@ -1,5 +1,6 @@
 #include "tests/common/TestSupport.h"
 
+#include "device/BoardTable.h"
 #include "host/HostBinding.h"
 #include "host/PluginEntry.h"
 #include "modules/Lumo31a_IN/TickSource.h"
@@ -60,6 +61,15 @@ void PluginModules::TearDown() {
 
 void PluginModules::UseRealClock() {
     ReadTickCount = GetTickCount;
+}
+
+std::string ClaimsPicture() {
+    std::string picture;
+    for (PortKind kind : {PortKind::Input, PortKind::Output})
+        for (uint16_t slot = 0; slot < BOARD_SLOTS; ++slot)
+            for (uint16_t port = 0; port < BOARD_PORTS; ++port)
+                picture += IsPortFree(kind, slot, port) ? '.' : 'x';
+    return picture;
 }
 
 LumoSim& SimulatedDriver() {

@@ -48,6 +48,8 @@ protected:
 
 // A failure for each complaint the host recorded of the plug-in's calls.
 void ExpectNoComplaint();
+// The plug-in's port claims, every kind, slot and port, one byte each ('x': claimed).
+std::string ClaimsPicture();
 
 // Control of the simulated lumo31a.dll the plug-in uses. It stays loaded for the whole test
 // program, so that it can be configured before each set-up; the plug-in's own load and unload

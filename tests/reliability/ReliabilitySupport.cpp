@@ -1,6 +1,5 @@
 #include "tests/reliability/ReliabilitySupport.h"
 
-#include "device/BoardTable.h"
 #include "sim/host/support/SafeSave.h"
 #include "tests/common/MessageSequence.h"
 #include "tests/common/TestSupport.h"
@@ -82,15 +81,6 @@ std::vector<LumoSimCall> DriverCalls(int entry) {
         if (call.entry == entry)
             calls.push_back(call);
     return calls;
-}
-
-std::string ClaimsPicture() {
-    std::string picture;
-    for (PortKind kind : {PortKind::Input, PortKind::Output})
-        for (uint16_t slot = 0; slot < 16; ++slot)
-            for (uint16_t port = 0; port < 4; ++port)
-                picture += IsPortFree(kind, slot, port) ? '.' : 'x';
-    return picture;
 }
 
 } // namespace reliability

@@ -16,6 +16,7 @@
 
 namespace reliability {
 
+using testsupport::ClaimsPicture;
 using testsupport::fakeTicks;
 using testsupport::INPUT_CLASS;
 using testsupport::OUTPUT_CLASS;
@@ -50,8 +51,5 @@ std::vector<float> RandomSamples(Random& random, uint32_t count);
 
 // Driver calls of one entry since the log was cleared.
 std::vector<LumoSimCall> DriverCalls(int entry);
-
-// The plug-in's port claims, every kind, slot and port, one byte each (1: claimed).
-std::string ClaimsPicture();
 
 } // namespace reliability
