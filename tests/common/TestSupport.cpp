@@ -1,7 +1,10 @@
 #include "tests/common/TestSupport.h"
 
+#include "device/BoardTable.h"
 #include "host/HostBinding.h"
 #include "host/PluginEntry.h"
+#include "modules/Lumo31a_IN/TickSource.h"
+#include "modules/ModuleRecords.h"
 #include "sim/host/support/Files.h"
 #include "sim/host/core/HostControl.h"
 #include "sim/host/support/SafeSave.h"
@@ -17,7 +20,56 @@ void PluginOnHost::SetUp() {
 
 void PluginOnHost::TearDown() {
     standin::CallFinish();
+    ExpectNoComplaint();
     standin::HostStop();
+}
+
+void ExpectNoComplaint() {
+    for (const std::string& complaint : standin::Complaints())
+        ADD_FAILURE() << "host complaint: " << complaint;
+}
+
+const char* const OUTPUT_CLASS = OUTPUT_CLASS_NAME;
+const char* const INPUT_CLASS = INPUT_CLASS_NAME;
+
+uint32_t fakeTicks;
+
+namespace {
+
+DWORD WINAPI FakeTickCount() {
+    return fakeTicks;
+}
+
+} // namespace
+
+void PluginModules::SetUp() {
+    PluginOnBoards::SetUp();
+    if (HasFatalFailure())
+        return;
+    ASSERT_NE(standin::FindClass(OUTPUT_CLASS), nullptr);
+    ASSERT_NE(standin::FindClass(INPUT_CLASS), nullptr);
+    fakeTicks = 1000;
+    ReadTickCount = FakeTickCount;
+    SimulatedDriver().ClearLog();
+    standin::ClearRecords();
+}
+
+void PluginModules::TearDown() {
+    UseRealClock();
+    PluginOnBoards::TearDown();
+}
+
+void PluginModules::UseRealClock() {
+    ReadTickCount = GetTickCount;
+}
+
+std::string ClaimsPicture() {
+    std::string picture;
+    for (PortKind kind : {PortKind::Input, PortKind::Output})
+        for (uint16_t slot = 0; slot < BOARD_SLOTS; ++slot)
+            for (uint16_t port = 0; port < BOARD_PORTS; ++port)
+                picture += IsPortFree(kind, slot, port) ? '.' : 'x';
+    return picture;
 }
 
 LumoSim& SimulatedDriver() {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@ namespace testsupport {
 
 // Each test: the stand-in host started and the plug-in's parts, linked into the test program,
 // set up on it (classes, menu, window classes, boards of the simulated driver); finished and
-// the host stopped after the test.
+// the host stopped after the test, which fails if the host complained of the plug-in.
 class PluginOnHost : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -27,6 +28,28 @@ protected:
     // The simulated boards; by default one board in slot 2.
     virtual std::string DriverSetup() const { return "board 2\n"; }
 };
+
+// The plug-in's module classes by name.
+extern const char* const OUTPUT_CLASS; // "Lumo-P31 OUT"
+extern const char* const INPUT_CLASS;  // "Lumo-P31 IN"
+
+// The clock the input module reads in a PluginModules test (see ReadTickCount).
+extern uint32_t fakeTicks;
+
+// The plug-in on simulated boards with both classes registered and the input module paced by
+// fakeTicks, standing at 1000; the driver's log and the host's records start empty. The real
+// clock is back after the test.
+class PluginModules : public PluginOnBoards {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    void UseRealClock();
+};
+
+// A failure for each complaint the host recorded of the plug-in's calls.
+void ExpectNoComplaint();
+// The plug-in's port claims, every kind, slot and port, one byte each ('x': claimed).
+std::string ClaimsPicture();
 
 // Control of the simulated lumo31a.dll the plug-in uses. It stays loaded for the whole test
 // program, so that it can be configured before each set-up; the plug-in's own load and unload

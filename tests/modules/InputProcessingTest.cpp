@@ -79,16 +79,6 @@ TEST_F(InputProcessing, BlocksOfOneHundredAtOneMillisecondGoOutAtTheEndOfTheirSp
     EXPECT_DOUBLE_EQ(standin::ReleasedOutputBlocks()[1].startTime, 0.1);
 }
 
-TEST_F(InputProcessing, DueTickIsTruncatedNotRounded) {
-    ModuleRecord* module = Started(1, 10, 0.25);
-    ProcessAt(module, 1000);
-    ProcessAt(module, 1001);
-    EXPECT_EQ(Released(), 0u);
-    ProcessAt(module, 1002);
-    EXPECT_EQ(Released(), 1u);
-    EXPECT_DOUBLE_EQ(standin::ReleasedOutputBlocks()[0].sampleDistance, 0.00025);
-}
-
 TEST_F(InputProcessing, AChannelBehindTheClockCatchesUpOneBlockPerCall) {
     ModuleRecord* module = Started(1, 10, 1.0);
     for (int call = 0; call < 3; ++call)
@@ -169,7 +159,8 @@ TEST_F(InputProcessing, ChannelsBeyondTheEighthAreNotProcessed) {
     EXPECT_EQ(OutputChannelOf(module, 9)->field14, 0xBEEF);
 }
 
-// Released at the first tick that has reached the due tick, wherever the start tick stands.
+// Released at the first tick that has reached the due tick (truncated, not rounded), wherever
+// the start tick stands.
 TEST_F(InputProcessing, ReleasedAtTheDueTickNeitherEarlyNorLate) {
     struct {
         const char* name;
@@ -183,6 +174,7 @@ TEST_F(InputProcessing, ReleasedAtTheDueTickNeitherEarlyNorLate) {
         // Due 2,160,000,000 ms (25 days, beyond 2^31) after the start.
         {"due far ahead", 1000, 600, 3600000.0, {1003, 2160000999u}, 2160001000u},
         {"due at the start tick", 0xFFFFFFFFu, 10, 0.05, {}, 0xFFFFFFFFu},
+        {"due at 1002.5, truncated", 1000, 10, 0.25, {1000, 1001}, 1002},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,6 +1,5 @@
 #include "tests/modules/ModuleTestSupport.h"
 
-#include "modules/Lumo31a_IN/TickSource.h"
 #include "res/ResourceIds.h"
 #include "tests/common/MessageSequence.h"
 #include "sim/host/user/ModalDriver.h"
@@ -8,16 +7,7 @@
 
 namespace moduletest {
 
-const char* const OUTPUT_CLASS = "Lumo-P31 OUT";
-const char* const INPUT_CLASS = "Lumo-P31 IN";
-
-uint32_t fakeTicks;
-
 namespace {
-
-DWORD WINAPI FakeTickCount() {
-    return fakeTicks;
-}
 
 std::vector<int> LoggedData(int entry, int slot, int port) {
     std::vector<int> data;
@@ -33,25 +23,10 @@ LumoSim& Sim() {
     return testsupport::SimulatedDriver();
 }
 
-void ModuleTest::SetUp() {
-    PluginOnBoards::SetUp();
-    if (HasFatalFailure())
-        return;
-    ASSERT_NE(standin::FindClass(OUTPUT_CLASS), nullptr);
-    ASSERT_NE(standin::FindClass(INPUT_CLASS), nullptr);
-    fakeTicks = 1000;
-    ReadTickCount = FakeTickCount;
-    Sim().ClearLog();
-    standin::ClearRecords();
-}
-
 void ModuleTest::TearDown() {
     if (started)
         standin::StopExperimentRun({started});
-    ReadTickCount = GetTickCount;
-    for (const std::string& complaint : standin::Complaints())
-        ADD_FAILURE() << "host complaint: " << complaint;
-    PluginOnHost::TearDown();
+    PluginModules::TearDown();
 }
 
 ModuleRecord* ModuleTest::StartRun(ModuleRecord* module) {
@@ -60,10 +35,6 @@ ModuleRecord* ModuleTest::StartRun(ModuleRecord* module) {
     Sim().ClearLog();
     standin::ClearRecords();
     return module;
-}
-
-void ModuleTest::UseRealClock() {
-    ReadTickCount = GetTickCount;
 }
 
 ModuleRecord* RestoredModule(const char* className, uint16_t slot, uint16_t port, uint32_t inputs,

@@ -1,6 +1,6 @@
-// The setting of the module tests: the stand-in host with the plug-in's parts linked in, the
-// simulated driver configured per test, a clock the test moves by hand, and readers of what
-// reached the ports.
+// The setting of the module tests: the plug-in's modules on simulated boards with a clock the
+// test moves by hand (testsupport::PluginModules), a run per test, and readers of what reached
+// the ports.
 #pragma once
 
 #include "device/BoardTable.h"
@@ -17,23 +17,16 @@
 
 namespace moduletest {
 
-extern const char* const OUTPUT_CLASS; // "Lumo-P31 OUT"
-extern const char* const INPUT_CLASS;  // "Lumo-P31 IN"
-
-// The clock the input module reads while a test runs (see ReadTickCount).
-extern uint32_t fakeTicks;
+using testsupport::fakeTicks;
+using testsupport::INPUT_CLASS;
+using testsupport::OUTPUT_CLASS;
 
 // Driver control of the simulated lumo31a.dll that the plug-in uses.
 LumoSim& Sim();
 
-// Each test: the driver configured with `DriverSetup()`, the host started, the plug-in set
-// up; the input module paced by `fakeTicks`. Finished and stopped after the test.
-class ModuleTest : public testsupport::PluginOnBoards {
+class ModuleTest : public testsupport::PluginModules {
 protected:
-    void SetUp() override;
     void TearDown() override;
-    // Pacing by the real GetTickCount instead of fakeTicks.
-    void UseRealClock();
     // Starts an experiment with the module (MODMSG_EXPERIMENT_START), then clears the logs;
     // the run is stopped (MODMSG_EXPERIMENT_STOP) at tear-down.
     ModuleRecord* StartRun(ModuleRecord* module);

@@ -1,17 +1,14 @@
-// Damaged and foreign flow charts: modules restored from blocks no dialog could have left (slot
+// Damaged stored blocks: modules restored from blocks no dialog could have left (slot
 // and port out of range, a stale buffer address, channel counts from 0 to 0xFFFFFFFF, names
 // without NUL, random bytes) are restored, started, run, shown in their dialog and deleted
 // without a crash, a hang or a write outside their blocks, and refuse where the plug-in
-// refuses; damaged files are refused with their message, by the library and by pemo_host.
+// refuses.
 #include "tests/reliability/ReliabilitySupport.h"
 
 #include "res/ResourceIds.h"
-#include "sim/host/run/ExperimentRun.h"
-#include "sim/host/flowchart/FlowChartFile.h"
 #include "sim/host/user/ModalDriver.h"
 #include "sim/host/flowchart/PluginBlocks.h"
 
-#include <cmath>
 #include <cstring>
 #include <functional>
 
@@ -141,72 +138,6 @@ TEST_F(DamagedBlocks, RandomBytesRunWithoutHarm) {
         Exercise(stored, dialog);
         if (HasFatalFailure())
             return;
-    }
-}
-
-// ---- Files --------------------------------------------------------------------------------
-
-std::string Example() {
-    return testsupport::FileBytes(testsupport::InSourceTree(L"examples\\loopback.json"));
-}
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-    const size_t at = text.find(from);
-    if (at == std::string::npos)
-        return "";
-    return text.replace(at, from.size(), to);
-}
-
-struct FileDamage {
-    const char* from; // in the example (all of the file when null)
-    const char* to;
-    const char* message; // part of the refusal
-};
-
-const FileDamage fileDamages[] = {
-    {"\"inputs\": 0,", "\"inputs\": 17,", "/inputs"},
-    {"\"inputs\": 0,", "\"inputs\": 4294967295,", "/inputs"},
-    {"\"outputs\": 0,", "\"outputs\": -1,", "/outputs"},
-    {"\"msPerSample\": 1.0", "\"msPerSample\": -1", "/timeBase/msPerSample"},
-    {"\"msPerSample\": 1.0", "\"msPerSample\": 0", "/timeBase/msPerSample"},
-    {"\"msPerSample\": 1.0", "\"msPerSample\": 1e300", "/timeBase/msPerSample"},
-    {"\"blockSize\": 100", "\"blockSize\": 0", "/timeBase/blockSize"},
-    {"\"blockSize\": 100", "\"blockSize\": 65536", "/timeBase/blockSize"},
-    {nullptr, "", "line 1"},
-    {nullptr, "\x89PNG\r\n\x1a\n\x00\x00", "line 1"},
-    {nullptr, "{\"format\": \"pemo-flowchart\", \"version\": 1}", "is missing"},
-    {nullptr, "[1, 2, 3]", "expected an object"},
-};
-
-// The library refuses every file with its message and keeps what was open; the host program
-// refuses it as well, with the same message, without running anything.
-TEST_F(DamagedBlocks, DamagedFilesAreRefusedWithTheirMessage) {
-    const std::string example = Example();
-    ASSERT_FALSE(example.empty());
-    const bool everyFileByProgram = Setting("PEMO_PROGRAM_FILES", 1) != 0;
-    for (size_t i = 0; i < sizeof fileDamages / sizeof *fileDamages; ++i) {
-        const FileDamage& damage = fileDamages[i];
-        const std::string text = damage.from ? Replaced(example, damage.from, damage.to)
-                                             : std::string(damage.to, std::strlen(damage.to) + 2);
-        SCOPED_TRACE(damage.from ? damage.to : "a whole foreign file");
-        ASSERT_FALSE(text.empty());
-        const std::wstring path = testsupport::BesideProgram(L"pemo-damaged.json");
-        testsupport::PutFile(path, text);
-        standin::WorksheetError error;
-        EXPECT_FALSE(standin::OpenFlowChart(path, &error));
-        const std::string message = error.Text();
-        EXPECT_NE(message.find(damage.message), std::string::npos) << message;
-        EXPECT_TRUE(standin::Modules().empty());
-        if (everyFileByProgram || i == 0) {
-            DWORD exitCode = 0;
-            const std::string output =
-                testsupport::RunHostProgram(L"run pemo-damaged.json --seconds 1", &exitCode);
-            EXPECT_EQ(exitCode, 1u) << output;
-            EXPECT_NE(output.find(damage.message), std::string::npos) << output;
-            EXPECT_EQ(output.find("Experiment:"), std::string::npos) << output;
-        }
-        DeleteFileW(path.c_str());
-        AddFigure("damaged files tried", 1);
     }
 }
 

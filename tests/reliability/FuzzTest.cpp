@@ -290,8 +290,7 @@ void Fuzz::RunSequence(uint32_t seed) {
     standin::SetAnimation(0);
     EXPECT_EQ(ClaimsPicture(), claims) << "every claim given back";
     EXPECT_EQ(standin::LivePluginAllocations(), 0u) << "every block given back";
-    for (const std::string& complaint : standin::Complaints())
-        ADD_FAILURE() << "host complaint: " << complaint;
+    testsupport::ExpectNoComplaint();
     standin::ClearRecords();
     AddFigure("fuzz sequences", 1);
 }

@@ -1,7 +1,5 @@
 #include "tests/reliability/ReliabilitySupport.h"
 
-#include "device/BoardTable.h"
-#include "modules/Lumo31a_IN/TickSource.h"
 #include "sim/host/support/SafeSave.h"
 #include "tests/common/MessageSequence.h"
 #include "tests/common/TestSupport.h"
@@ -13,19 +11,10 @@
 
 namespace reliability {
 
-const char* const OUTPUT_CLASS = OUTPUT_CLASS_NAME;
-const char* const INPUT_CLASS = INPUT_CLASS_NAME;
-
-uint32_t fakeTicks;
-
 namespace {
 
 std::mutex figuresMutex;
 std::map<std::string, uint64_t> figures;
-
-DWORD WINAPI FakeTickCount() {
-    return fakeTicks;
-}
 
 // Prints the figures after the last test and writes them where PEMO_RELIABILITY_FIGURES says.
 class FiguresReport : public ::testing::Environment {
@@ -60,25 +49,15 @@ void AddFigure(const std::string& name, uint64_t count) {
 }
 
 void Reliability::SetUp() {
-    PluginOnBoards::SetUp();
-    if (HasFatalFailure())
-        return;
-    ASSERT_TRUE(standin::GuardPagesOn()) << "the tests run with PEMO_HOST_GUARD_PAGES=1";
-    ASSERT_NE(standin::FindClass(OUTPUT_CLASS), nullptr);
-    ASSERT_NE(standin::FindClass(INPUT_CLASS), nullptr);
-    fakeTicks = 1000;
-    ReadTickCount = FakeTickCount;
-    testsupport::SimulatedDriver().ClearLog();
-    standin::ClearRecords();
+    PluginModules::SetUp();
+    if (!HasFatalFailure())
+        ASSERT_TRUE(standin::GuardPagesOn()) << "the tests run with PEMO_HOST_GUARD_PAGES=1";
 }
 
 void Reliability::TearDown() {
-    ReadTickCount = GetTickCount;
-    for (const std::string& complaint : standin::Complaints())
-        ADD_FAILURE() << "host complaint: " << complaint;
     EXPECT_EQ(standin::LivePluginAllocations(), 0u) << "blocks the plug-in did not give back";
     EXPECT_EQ(testsupport::SimulatedDriver().OverlapCount(), 0);
-    PluginOnHost::TearDown();
+    PluginModules::TearDown();
 }
 
 uint32_t Random::Next() {
@@ -102,15 +81,6 @@ std::vector<LumoSimCall> DriverCalls(int entry) {
         if (call.entry == entry)
             calls.push_back(call);
     return calls;
-}
-
-std::string ClaimsPicture() {
-    std::string picture;
-    for (PortKind kind : {PortKind::Input, PortKind::Output})
-        for (uint16_t slot = 0; slot < 16; ++slot)
-            for (uint16_t port = 0; port < 4; ++port)
-                picture += IsPortFree(kind, slot, port) ? '.' : 'x';
-    return picture;
 }
 
 } // namespace reliability

@@ -16,8 +16,10 @@
 
 namespace reliability {
 
-extern const char* const OUTPUT_CLASS;
-extern const char* const INPUT_CLASS;
+using testsupport::ClaimsPicture;
+using testsupport::fakeTicks;
+using testsupport::INPUT_CLASS;
+using testsupport::OUTPUT_CLASS;
 
 // A number from the environment (PEMO_FUZZ_ITERATIONS, PEMO_SOAK_SECONDS, ...), or `fallback`.
 uint32_t Setting(const char* name, uint32_t fallback);
@@ -25,13 +27,9 @@ uint32_t Setting(const char* name, uint32_t fallback);
 // Counts for docs/RELIABILITY.md, by name ("faults injected: every=13 out"). Thread-safe.
 void AddFigure(const std::string& name, uint64_t count);
 
-// The clock the input module reads while a test runs.
-extern uint32_t fakeTicks;
-
-// Each test: guard-page memory on, the driver configured with DriverSetup(), the plug-in set
-// up, the input module paced by fakeTicks. At tear-down the host must have no complaint and the
-// plug-in no block left.
-class Reliability : public testsupport::PluginOnBoards {
+// Each test: testsupport::PluginModules on guard-page memory, with boards of `driverSetup`. At
+// tear-down the plug-in must have no block left and no driver calls overlapped.
+class Reliability : public testsupport::PluginModules {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -53,8 +51,5 @@ std::vector<float> RandomSamples(Random& random, uint32_t count);
 
 // Driver calls of one entry since the log was cleared.
 std::vector<LumoSimCall> DriverCalls(int entry);
-
-// The plug-in's port claims, every kind, slot and port, one byte each (1: claimed).
-std::string ClaimsPicture();
 
 } // namespace reliability

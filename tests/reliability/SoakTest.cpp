@@ -4,8 +4,6 @@
 // afterwards, and the host's blocks and the process's memory stay flat.
 #include "tests/reliability/ReliabilitySupport.h"
 
-#include "modules/Lumo31a_IN/TickSource.h"
-
 #include <psapi.h>
 
 #include <atomic>
@@ -59,7 +57,7 @@ struct BlockLedger {
 };
 
 TEST_F(Soak, ModulesOnSeveralThreadsStayConsistent) {
-    ReadTickCount = GetTickCount; // real pacing
+    UseRealClock();
     const uint32_t seconds = Setting("PEMO_SOAK_SECONDS", 3);
     const std::string claimsBefore = ClaimsPicture();
     std::vector<ModuleRecord*> modules;

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <ostream>
 #include <set>
 
 namespace standin {
@@ -396,6 +397,10 @@ std::wstring DriverConfigBeside(const std::wstring& flowChartPath) {
     const bool hasExtension =
         dot != std::wstring::npos && (folder == std::wstring::npos || dot > folder);
     return (hasExtension ? flowChartPath.substr(0, dot) : flowChartPath) + L".lumo31a-sim.txt";
+}
+
+std::ostream& operator<<(std::ostream& out, const Worksheet& sheet) {
+    return out << FlowChartText(sheet);
 }
 
 } // namespace standin

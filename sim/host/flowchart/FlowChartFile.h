@@ -6,6 +6,7 @@
 
 #include "sim/host/flowchart/Worksheet.h"
 
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,8 @@ bool WriteFlowChart(const std::wstring& path, const Worksheet& sheet, std::strin
 // The simulated driver's configuration that belongs to a flow chart: beside it, named from it
 // ("loopback.json" has "loopback.lumo31a-sim.txt").
 std::wstring DriverConfigBeside(const std::wstring& flowChartPath);
+
+// The worksheet as its file's text, so that a test failure shows it readably.
+std::ostream& operator<<(std::ostream& out, const Worksheet& sheet);
 
 } // namespace standin

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 namespace standin {
 
@@ -282,6 +283,25 @@ WorksheetModule StoredModule(const char* className, uint16_t slot, uint16_t port
     stored.x = position.x;
     stored.y = position.y;
     return stored;
+}
+
+bool operator==(const WorksheetModule& a, const WorksheetModule& b) {
+    return std::tie(a.className, a.name, a.description, a.inputs, a.outputs, a.x, a.y, a.params,
+                    a.extra) == std::tie(b.className, b.name, b.description, b.inputs, b.outputs,
+                                         b.x, b.y, b.params, b.extra);
+}
+
+bool operator==(const WorksheetConnection& a, const WorksheetConnection& b) {
+    return std::tie(a.fromModule, a.outChannel, a.toModule, a.inChannel) ==
+           std::tie(b.fromModule, b.outChannel, b.toModule, b.inChannel);
+}
+
+bool operator==(const TimeBase& a, const TimeBase& b) {
+    return a.msPerSample == b.msPerSample && a.blockSize == b.blockSize;
+}
+
+bool operator==(const Worksheet& a, const Worksheet& b) {
+    return a.modules == b.modules && a.connections == b.connections && a.timeBase == b.timeBase;
 }
 
 } // namespace standin

@@ -41,6 +41,13 @@ struct Worksheet {
     TimeBase timeBase;
 };
 
+// Field for field, blocks byte for byte: what a flow-chart file keeps (FlowChartFile.h prints
+// one, as its file's text).
+bool operator==(const WorksheetModule& a, const WorksheetModule& b);
+bool operator==(const WorksheetConnection& a, const WorksheetConnection& b);
+bool operator==(const TimeBase& a, const TimeBase& b);
+bool operator==(const Worksheet& a, const Worksheet& b);
+
 // What is wrong with a worksheet and where: the file it came from, a JSON pointer into it
 // ("/modules/1/params"), the line where the parser knows it (else 0), and what; all UTF-8.
 struct WorksheetError {
