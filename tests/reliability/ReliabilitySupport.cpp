@@ -50,8 +50,9 @@ void AddFigure(const std::string& name, uint64_t count) {
 
 void Reliability::SetUp() {
     PluginModules::SetUp();
-    if (!HasFatalFailure())
+    if (!HasFatalFailure()) {
         ASSERT_TRUE(standin::GuardPagesOn()) << "the tests run with PEMO_HOST_GUARD_PAGES=1";
+    }
 }
 
 void Reliability::TearDown() {
