@@ -192,12 +192,4 @@ __declspec(dllexport) int32_t LUMO_CALL LumoSimTrace(const wchar_t* path) {
 
 } // extern "C"
 
-static_assert(std::is_same<decltype(&LumoSimReset), LumoSimResetFn>::value, "");
-static_assert(std::is_same<decltype(&LumoSimConfigure), LumoSimConfigureFn>::value, "");
-static_assert(std::is_same<decltype(&LumoSimLogEntry), LumoSimLogEntryFn>::value, "");
-static_assert(std::is_same<decltype(&LumoSimSetInput), LumoSimSetInputFn>::value, "");
-static_assert(std::is_same<decltype(&LumoSimOutputByte), LumoSimPortQueryFn>::value, "");
-static_assert(std::is_same<decltype(&LumoSimWireSource), LumoSimPortQueryFn>::value, "");
-static_assert(std::is_same<decltype(&LumoSimTrace), LumoSimTraceFn>::value, "");
-static_assert(std::is_same<decltype(&LumoSimConfigError), LumoSimTextFn>::value, "");
-static_assert(std::is_same<decltype(&LumoSimConfigOrigin), LumoSimTextFn>::value, "");
+LUMO_SIM_CONTROLS(LUMO_SIM_EXPORT_SHAPE)

@@ -151,7 +151,6 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aGetVersion(void) {
     RecordCall(state, LUMO_SIM_GET_VERSION, 0, -1, 0, 0, LUMO_SIM_VERSION);
     return LUMO_SIM_VERSION;
 }
-static_assert(std::is_same<decltype(&Lumo31aGetVersion), Lumo31aGetVersionFn>::value, "");
 #endif
 
 #ifndef LUMO_SIM_OMIT_Lumo31aCreate
@@ -179,7 +178,6 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aCreate(uint32_t* slot) {
     RecordCall(state, LUMO_SIM_CREATE, asked, -1, static_cast<int32_t>(*slot), 0, result);
     return result;
 }
-static_assert(std::is_same<decltype(&Lumo31aCreate), Lumo31aCreateFn>::value, "");
 #endif
 
 #ifndef LUMO_SIM_OMIT_Lumo31aClose
@@ -195,7 +193,6 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aClose(uint32_t slot) {
     RecordCall(state, LUMO_SIM_CLOSE, slot, -1, 0, 0, result);
     return result;
 }
-static_assert(std::is_same<decltype(&Lumo31aClose), Lumo31aCloseFn>::value, "");
 #endif
 
 #ifndef LUMO_SIM_OMIT_Lumo31aGetResource
@@ -226,7 +223,6 @@ __declspec(dllexport) int32_t LUMO_CALL
                static_cast<int32_t>(length), result);
     return result;
 }
-static_assert(std::is_same<decltype(&Lumo31aGetResource), Lumo31aGetResourceFn>::value, "");
 #endif
 
 #ifndef LUMO_SIM_OMIT_Lumo31aInPort
@@ -246,7 +242,6 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aInPort(uint32_t slot, uint32_t po
     RecordCall(state, LUMO_SIM_IN_PORT, slot, static_cast<int32_t>(port), value, 0, result);
     return result;
 }
-static_assert(std::is_same<decltype(&Lumo31aInPort), Lumo31aInPortFn>::value, "");
 #endif
 
 #ifndef LUMO_SIM_OMIT_Lumo31aOutPort
@@ -265,7 +260,6 @@ __declspec(dllexport) int32_t LUMO_CALL
                static_cast<int32_t>(data), 0, result);
     return result;
 }
-static_assert(std::is_same<decltype(&Lumo31aOutPort), Lumo31aOutPortFn>::value, "");
 #endif
 
 #ifndef LUMO_SIM_OMIT_Lumo31aGetLastError
@@ -276,7 +270,6 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aGetLastError(uint32_t slot) {
     RecordCall(state, LUMO_SIM_GET_LAST_ERROR, slot, -1, 0, 0, code);
     return code;
 }
-static_assert(std::is_same<decltype(&Lumo31aGetLastError), Lumo31aGetLastErrorFn>::value, "");
 #endif
 
 #ifndef LUMO_SIM_OMIT_Lumo31aGetSwitchValue
@@ -299,10 +292,11 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aGetSwitchValue(uint32_t slot, uin
                result ? static_cast<int32_t>(*value) : 0, 0, result);
     return result;
 }
-static_assert(std::is_same<decltype(&Lumo31aGetSwitchValue), Lumo31aGetSwitchValueFn>::value, "");
 #endif
 
 } // extern "C"
+
+LUMO_DRIVER_ENTRIES(LUMO_SIM_EXPORT_SHAPE)
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {

@@ -7,7 +7,24 @@
 #include <cstdio>
 #include <mutex>
 #include <string>
+#include <type_traits>
 #include <vector>
+
+// Every export of the driver, declared from the list of its entries and the list of its control
+// entries with exactly the type given there: a definition whose parameters, result or calling
+// convention differ is a second C function of that name and does not compile. A build made with
+// LUMO_SIM_OMIT_<Entry> declares that entry but neither defines nor exports it.
+extern "C" {
+#define LUMO_SIM_DECLARE_EXPORT(name, field, type)                                                 \
+    __declspec(dllexport) std::remove_pointer_t<type> name;
+LUMO_DRIVER_ENTRIES(LUMO_SIM_DECLARE_EXPORT)
+LUMO_SIM_CONTROLS(LUMO_SIM_DECLARE_EXPORT)
+#undef LUMO_SIM_DECLARE_EXPORT
+}
+
+// Placed after the definitions of a file, once per list: each export has the list's type.
+#define LUMO_SIM_EXPORT_SHAPE(name, field, type)                                                   \
+    static_assert(std::is_same<decltype(&name), type>::value, #name);
 
 namespace lumosim {
 
