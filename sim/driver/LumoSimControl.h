@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Error codes that Lumo31aGetLastError returns for a slot.
 enum : int32_t {
@@ -142,6 +143,19 @@ inline std::wstring LumoSimText(LumoSimTextFn read) {
     std::wstring text(size_t(read(nullptr, 0) > 0 ? read(nullptr, 0) : 0) + 1, L'\0');
     read(&text[0], int32_t(text.size()));
     return text.c_str();
+}
+
+// The calls logged from index `from` on; by default every call since the log was last cleared.
+// Stops early if the log is cleared while it is read.
+inline std::vector<LumoSimCall> LumoSimLog(const LumoSim& sim, int32_t from = 0) {
+    std::vector<LumoSimCall> calls;
+    LumoSimCall call;
+    for (int32_t index = from, count = sim.LogCount(); index < count; ++index) {
+        if (!sim.LogEntry(index, &call))
+            break;
+        calls.push_back(call);
+    }
+    return calls;
 }
 
 // Fills `sim` from `module`, by default the lumo31a.dll loaded in this process. False when

@@ -159,12 +159,11 @@ RunHooks RunRecorder::Hooks() {
 void RunRecorder::Drain() {
     if (!simulated_)
         return;
-    const int32_t count = sim_.LogCount();
-    LumoSimCall call;
-    for (; nextLog_ < count; ++nextLog_)
-        if (sim_.LogEntry(nextLog_, &call))
-            TakeAccess(call);
-    if (count >= LOG_CLEAR_AT) {
+    const std::vector<LumoSimCall> calls = LumoSimLog(sim_, nextLog_);
+    for (const LumoSimCall& call : calls)
+        TakeAccess(call);
+    nextLog_ += int32_t(calls.size());
+    if (nextLog_ >= LOG_CLEAR_AT) {
         sim_.ClearLog();
         nextLog_ = 0;
     }
