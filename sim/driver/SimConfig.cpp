@@ -86,17 +86,17 @@ void SplitKey(const std::string& token, std::string& key, std::string& value) {
 }
 
 int ParseSlot(const std::string& text) {
-    return static_cast<int>(ParseNumber(text, SLOTS - 1, "slot"));
+    return static_cast<int>(ParseNumber(text, BOARD_SLOTS - 1, "slot"));
 }
 
 // A port number, or "*" for all four: the first and one past the last port.
 void ParsePorts(const std::string& text, int& first, int& last) {
     if (text == "*") {
         first = 0;
-        last = PORTS;
+        last = BOARD_PORTS;
         return;
     }
-    first = static_cast<int>(ParseNumber(text, PORTS - 1, "port"));
+    first = static_cast<int>(ParseNumber(text, BOARD_PORTS - 1, "port"));
     last = first + 1;
 }
 
@@ -166,8 +166,9 @@ InputSetup ParseSource(const Tokens& tokens, int port) {
         NeedTokens(tokens, 6, "input <slot> <port> wire <slot> <port|*>");
         input.source = Source::Wire;
         input.wireSlot = ParseSlot(tokens[4]);
-        input.wirePort =
-            tokens[5] == "*" ? port : static_cast<int>(ParseNumber(tokens[5], PORTS - 1, "port"));
+        input.wirePort = tokens[5] == "*"
+                             ? port
+                             : static_cast<int>(ParseNumber(tokens[5], BOARD_PORTS - 1, "port"));
         return input;
     }
     if (kind != "counter" && kind != "square")

@@ -18,7 +18,7 @@ int32_t CopyText(const std::wstring& text, wchar_t* buffer, int32_t size) {
 }
 
 bool ValidPort(int32_t slot, int32_t port) {
-    return slot >= 0 && slot < SLOTS && port >= 0 && port < PORTS;
+    return slot >= 0 && slot < BOARD_SLOTS && port >= 0 && port < BOARD_PORTS;
 }
 
 // Parses `text` onto `setup`; on a bad line keeps the message and changes nothing.
@@ -123,7 +123,7 @@ __declspec(dllexport) int32_t LUMO_CALL LumoSimWireSource(int32_t slot, int32_t 
     if (!ValidPort(slot, port))
         return -1;
     const InputSetup& input = state.setup.boards[slot].inputs[port];
-    return input.source == Source::Wire ? input.wireSlot * PORTS + input.wirePort : -1;
+    return input.source == Source::Wire ? input.wireSlot * BOARD_PORTS + input.wirePort : -1;
 }
 
 __declspec(dllexport) int32_t LUMO_CALL LumoSimSetInput(int32_t slot, int32_t port, int32_t value) {
@@ -140,7 +140,7 @@ __declspec(dllexport) int32_t LUMO_CALL LumoSimSetInput(int32_t slot, int32_t po
 __declspec(dllexport) int32_t LUMO_CALL LumoSimRemoveBoard(int32_t slot) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
-    if (slot < 0 || slot >= SLOTS || !state.setup.boards[slot].configured)
+    if (slot < 0 || slot >= BOARD_SLOTS || !state.setup.boards[slot].configured)
         return 0;
     state.setup.boards[slot].removed = true;
     state.boards[slot].inserted = false;
@@ -150,7 +150,7 @@ __declspec(dllexport) int32_t LUMO_CALL LumoSimRemoveBoard(int32_t slot) {
 __declspec(dllexport) int32_t LUMO_CALL LumoSimInsertBoard(int32_t slot) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
-    if (slot < 0 || slot >= SLOTS || !state.setup.boards[slot].configured)
+    if (slot < 0 || slot >= BOARD_SLOTS || !state.setup.boards[slot].configured)
         return 0;
     state.setup.boards[slot].removed = false;
     state.boards[slot].inserted = true;
@@ -160,7 +160,7 @@ __declspec(dllexport) int32_t LUMO_CALL LumoSimInsertBoard(int32_t slot) {
 __declspec(dllexport) int32_t LUMO_CALL LumoSimBoardState(int32_t slot) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
-    if (slot < 0 || slot >= SLOTS || !state.setup.boards[slot].configured)
+    if (slot < 0 || slot >= BOARD_SLOTS || !state.setup.boards[slot].configured)
         return LUMO_SIM_BOARD_NONE;
     return state.boards[slot].inserted ? LUMO_SIM_BOARD_INSERTED : LUMO_SIM_BOARD_REMOVED;
 }
@@ -177,7 +177,7 @@ __declspec(dllexport) int32_t LUMO_CALL LumoSimInputSwitches(int32_t slot, int32
 __declspec(dllexport) int32_t LUMO_CALL LumoSimIsOpen(int32_t slot) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
-    return slot >= 0 && slot < SLOTS && state.boards[slot].open ? 1 : 0;
+    return slot >= 0 && slot < BOARD_SLOTS && state.boards[slot].open ? 1 : 0;
 }
 
 __declspec(dllexport) int32_t LUMO_CALL LumoSimOverlapCount(void) {

@@ -19,7 +19,7 @@ int32_t Failed(BoardState* board, int32_t code) {
 // The board in a slot that holds one now; null if the slot is out of range or empty (the
 // error is then noted for the slot where there is one).
 BoardState* InsertedBoard(SimState& state, uint32_t slot) {
-    if (slot >= SLOTS)
+    if (slot >= BOARD_SLOTS)
         return nullptr;
     BoardState& board = state.boards[slot];
     if (!board.inserted) {
@@ -85,13 +85,13 @@ bool FaultStrikes(const FaultSetup& fault, PortState& port, int direction) {
 int32_t CheckPortCall(SimState& state, uint32_t slot, uint32_t port, int direction,
                       BoardState*& board) {
     board = InsertedBoard(state, slot);
-    if (slot >= SLOTS)
+    if (slot >= BOARD_SLOTS)
         return LUMO_SIM_ERR_BAD_SLOT;
     if (!board)
         return LUMO_SIM_ERR_NO_BOARD;
     if (!board->open)
         return LUMO_SIM_ERR_NOT_OPEN;
-    if (port >= PORTS)
+    if (port >= BOARD_PORTS)
         return LUMO_SIM_ERR_BAD_PORT;
     const FaultSetup& fault = state.setup.boards[slot].faults[port][direction];
     if (FaultStrikes(fault, board->ports[port], direction))
@@ -185,7 +185,7 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aClose(uint32_t slot) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
     int32_t result = 0;
-    if (slot < SLOTS) {
+    if (slot < BOARD_SLOTS) {
         BoardState& board = state.boards[slot];
         result = board.open ? 1 : Failed(&board, LUMO_SIM_ERR_NOT_OPEN);
         board.open = false;
@@ -266,7 +266,7 @@ __declspec(dllexport) int32_t LUMO_CALL
 __declspec(dllexport) int32_t LUMO_CALL Lumo31aGetLastError(uint32_t slot) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
-    const int32_t code = slot < SLOTS ? state.boards[slot].lastError : LUMO_SIM_ERR_BAD_SLOT;
+    const int32_t code = slot < BOARD_SLOTS ? state.boards[slot].lastError : LUMO_SIM_ERR_BAD_SLOT;
     RecordCall(state, LUMO_SIM_GET_LAST_ERROR, slot, -1, 0, 0, code);
     return code;
 }

@@ -40,7 +40,7 @@ struct BoardState {
     bool inserted = false; // configured and not removed
     bool open = false;     // between Lumo31aCreate and Lumo31aClose
     int32_t lastError = LUMO_SIM_ERR_NONE;
-    PortState ports[PORTS];
+    PortState ports[BOARD_PORTS];
 };
 
 // Paths and the messages that may hold one are UTF-16, as the file functions and the control
@@ -50,7 +50,7 @@ struct SimState {
     std::wstring origin;      // "default" or the configuration file's path, as it was named
     Setup setup;              // in effect now
     std::wstring configError; // the last rejected text: "<path>: line N: <reason>" at load
-    BoardState boards[SLOTS];
+    BoardState boards[BOARD_SLOTS];
     std::vector<LumoSimCall> log;
     uint32_t logDropped = 0;
     int32_t sequence = 0;

@@ -107,8 +107,8 @@ std::vector<LumoSimCall> DriverCalls(int entry) {
 std::string ClaimsPicture() {
     std::string picture;
     for (PortKind kind : {PortKind::Input, PortKind::Output})
-        for (uint16_t slot = 0; slot < 16; ++slot)
-            for (uint16_t port = 0; port < 4; ++port)
+        for (uint16_t slot = 0; slot < BOARD_SLOTS; ++slot)
+            for (uint16_t port = 0; port < BOARD_PORTS; ++port)
                 picture += IsPortFree(kind, slot, port) ? '.' : 'x';
     return picture;
 }
