@@ -1,11 +1,11 @@
 // The 16 logical slots found at set-up, and the claims that modules hold on their ports.
 #pragma once
 
+#include "device/DriverInterface.h"
+
 #include <cstdint>
 
 enum class PortKind { Input = 0, Output = 1 };
-
-enum : int { BOARD_SLOTS = 16, BOARD_PORTS = 4 };
 
 struct BoardEntry {
     int32_t present;                    // 1: answered at set-up and offered for selection

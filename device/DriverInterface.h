@@ -28,6 +28,10 @@ static_assert(offsetof(DriverResourceRecord, ioPortAddress) == 116, "");
 static_assert(offsetof(DriverResourceRecord, ioPortLength) == 196, "");
 static_assert(sizeof(DriverResourceRecord) == 408, "");
 
+// The slots the driver answers for (0..15) and the ports of each board (0..3): the plug-in's
+// board table, the simulated driver and the stand-in host's board views are all this size.
+enum : int { BOARD_SLOTS = 16, BOARD_PORTS = 4 };
+
 // Every argument travels as a 32-bit value: slots and data bytes zero-extended.
 typedef int32_t(LUMO_CALL* Lumo31aGetVersionFn)(void);
 typedef int32_t(LUMO_CALL* Lumo31aCreateFn)(uint32_t* slot);

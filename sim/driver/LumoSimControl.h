@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Error codes that Lumo31aGetLastError returns for a slot.
 enum : int32_t {
@@ -83,36 +84,58 @@ typedef int32_t(LUMO_CALL* LumoSimSlotFn)(int32_t slot);
 typedef int32_t(LUMO_CALL* LumoSimTraceFn)(const wchar_t* path);
 }
 
+// The control entries, in one list: the fields of LumoSim, the names LumoSimConnect looks up,
+// and the simulated driver's declarations of its exports, each of exactly the type given here.
+// X(exported name, field of LumoSim, function type)
+#define LUMO_SIM_CONTROLS(X)                                                                       \
+    /* Back to the configuration read at load (file or default); clears log, outputs, */           \
+    /* counters, errors, open boards and the overlap count. */                                     \
+    X(LumoSimReset, Reset, LumoSimResetFn)                                                         \
+    /* Replaces the configuration with the text (UTF-8, as a configuration file), then resets */   \
+    /* as above. 1, or 0 on a bad line (nothing changes; ConfigError tells which). */              \
+    X(LumoSimConfigure, Configure, LumoSimConfigureFn)                                             \
+    /* Applies the lines (UTF-8) on top of the running configuration; the log and outputs stay. */ \
+    X(LumoSimApply, Apply, LumoSimApplyFn)                                                         \
+    /* Message of the last rejected text, with the file's path. */                                 \
+    X(LumoSimConfigError, ConfigError, LumoSimTextFn)                                              \
+    /* "default", or the path of the file read at load, as named. */                               \
+    X(LumoSimConfigOrigin, ConfigOrigin, LumoSimTextFn)                                            \
+    X(LumoSimLogCount, LogCount, LumoSimCountFn)                                                   \
+    /* 1 and the call, or 0 for an index out of range. */                                          \
+    X(LumoSimLogEntry, LogEntry, LumoSimLogEntryFn)                                                \
+    X(LumoSimClearLog, ClearLog, LumoSimClearLogFn)                                                \
+    /* Calls not logged because the log was full. */                                               \
+    X(LumoSimLogDropped, LogDropped, LumoSimCountFn)                                               \
+    /* Last byte written to the output port, -1 if none. */                                        \
+    X(LumoSimOutputByte, OutputByte, LumoSimPortQueryFn)                                           \
+    /* Successful writes to the output port. */                                                    \
+    X(LumoSimOutputWrites, OutputWrites, LumoSimPortQueryFn)                                       \
+    /* The output port an input port is wired to, as slot * BOARD_PORTS + port; -1 when it is */   \
+    /* not wired. */                                                                               \
+    X(LumoSimWireSource, WireSource, LumoSimPortQueryFn)                                           \
+    /* The input port reads this constant byte from now on. */                                     \
+    X(LumoSimSetInput, SetInput, LumoSimSetInputFn)                                                \
+    /* The board disappears (1), or 0 if none is configured. */                                    \
+    X(LumoSimRemoveBoard, RemoveBoard, LumoSimSlotFn)                                              \
+    /* The removed board comes back (1). */                                                        \
+    X(LumoSimInsertBoard, InsertBoard, LumoSimSlotFn)                                              \
+    /* 1 between Lumo31aCreate and Lumo31aClose. */                                                \
+    X(LumoSimIsOpen, IsOpen, LumoSimSlotFn)                                                        \
+    /* LUMO_SIM_BOARD_NONE, _INSERTED or _REMOVED. */                                              \
+    X(LumoSimBoardState, BoardState, LumoSimSlotFn)                                                \
+    /* The constant byte an input port reads (its switches), or -1 when it counts, toggles or */   \
+    /* is wired. */                                                                                \
+    X(LumoSimInputSwitches, InputSwitches, LumoSimPortQueryFn)                                     \
+    /* Port calls that began while another was running. */                                         \
+    X(LumoSimOverlapCount, OverlapCount, LumoSimCountFn)                                           \
+    /* Starts a trace file for people (UTF-16 path), or stops it (null). */                        \
+    X(LumoSimTrace, Trace, LumoSimTraceFn)
+
 // The control entries, resolved by name.
 struct LumoSim {
-    // Back to the configuration read at load (file or default); clears log, outputs,
-    // counters, errors, open boards and the overlap count.
-    LumoSimResetFn Reset;
-    // Replaces the configuration with the text (UTF-8, as a configuration file), then resets
-    // as above. 1, or 0 on a bad line (nothing changes; ConfigError tells which).
-    LumoSimConfigureFn Configure;
-    // Applies the lines (UTF-8) on top of the running configuration; the log and outputs stay.
-    LumoSimApplyFn Apply;
-    LumoSimTextFn ConfigError;  // message of the last rejected text, with the file's path
-    LumoSimTextFn ConfigOrigin; // "default", or the path of the file read at load, as named
-    LumoSimCountFn LogCount;
-    LumoSimLogEntryFn LogEntry; // 1 and the call, or 0 for an index out of range
-    LumoSimClearLogFn ClearLog;
-    LumoSimCountFn LogDropped;       // calls not logged because the log was full
-    LumoSimPortQueryFn OutputByte;   // last byte written to the output port, -1 if none
-    LumoSimPortQueryFn OutputWrites; // successful writes to the output port
-    // The output port an input port is wired to, as slot * 4 + port; -1 when it is not wired.
-    LumoSimPortQueryFn WireSource;
-    LumoSimSetInputFn SetInput; // the input port reads this constant byte from now on
-    LumoSimSlotFn RemoveBoard;  // the board disappears (1), or 0 if none is configured
-    LumoSimSlotFn InsertBoard;  // the removed board comes back (1)
-    LumoSimSlotFn IsOpen;       // 1 between Lumo31aCreate and Lumo31aClose
-    LumoSimSlotFn BoardState;   // LUMO_SIM_BOARD_NONE, _INSERTED or _REMOVED
-    // The constant byte an input port reads (its switches), or -1 when it counts, toggles
-    // or is wired.
-    LumoSimPortQueryFn InputSwitches;
-    LumoSimCountFn OverlapCount; // port calls that began while another was running
-    LumoSimTraceFn Trace;        // starts a trace file for people (UTF-16 path), or stops it (null)
+#define LUMO_SIM_FIELD(name, field, type) type field;
+    LUMO_SIM_CONTROLS(LUMO_SIM_FIELD)
+#undef LUMO_SIM_FIELD
 };
 
 // The whole text of ConfigError or ConfigOrigin (UTF-16), however long.
@@ -120,6 +143,19 @@ inline std::wstring LumoSimText(LumoSimTextFn read) {
     std::wstring text(size_t(read(nullptr, 0) > 0 ? read(nullptr, 0) : 0) + 1, L'\0');
     read(&text[0], int32_t(text.size()));
     return text.c_str();
+}
+
+// The calls logged from index `from` on; by default every call since the log was last cleared.
+// Stops early if the log is cleared while it is read.
+inline std::vector<LumoSimCall> LumoSimLog(const LumoSim& sim, int32_t from = 0) {
+    std::vector<LumoSimCall> calls;
+    LumoSimCall call;
+    for (int32_t index = from, count = sim.LogCount(); index < count; ++index) {
+        if (!sim.LogEntry(index, &call))
+            break;
+        calls.push_back(call);
+    }
+    return calls;
 }
 
 // Fills `sim` from `module`, by default the lumo31a.dll loaded in this process. False when
@@ -134,26 +170,9 @@ inline bool LumoSimConnect(LumoSim& sim, HMODULE module = nullptr) {
         void* target;
     };
     const Binding bindings[] = {
-        {"LumoSimReset", &sim.Reset},
-        {"LumoSimConfigure", &sim.Configure},
-        {"LumoSimApply", &sim.Apply},
-        {"LumoSimConfigError", &sim.ConfigError},
-        {"LumoSimConfigOrigin", &sim.ConfigOrigin},
-        {"LumoSimLogCount", &sim.LogCount},
-        {"LumoSimLogEntry", &sim.LogEntry},
-        {"LumoSimClearLog", &sim.ClearLog},
-        {"LumoSimLogDropped", &sim.LogDropped},
-        {"LumoSimOutputByte", &sim.OutputByte},
-        {"LumoSimOutputWrites", &sim.OutputWrites},
-        {"LumoSimWireSource", &sim.WireSource},
-        {"LumoSimSetInput", &sim.SetInput},
-        {"LumoSimRemoveBoard", &sim.RemoveBoard},
-        {"LumoSimInsertBoard", &sim.InsertBoard},
-        {"LumoSimIsOpen", &sim.IsOpen},
-        {"LumoSimBoardState", &sim.BoardState},
-        {"LumoSimInputSwitches", &sim.InputSwitches},
-        {"LumoSimOverlapCount", &sim.OverlapCount},
-        {"LumoSimTrace", &sim.Trace},
+#define LUMO_SIM_BINDING(name, field, type) {#name, &sim.field},
+        LUMO_SIM_CONTROLS(LUMO_SIM_BINDING)
+#undef LUMO_SIM_BINDING
     };
     for (const Binding& binding : bindings) {
         const FARPROC address = GetProcAddress(module, binding.name);

@@ -86,18 +86,26 @@ void SplitKey(const std::string& token, std::string& key, std::string& value) {
 }
 
 int ParseSlot(const std::string& text) {
-    return static_cast<int>(ParseNumber(text, SLOTS - 1, "slot"));
+    return static_cast<int>(ParseNumber(text, BOARD_SLOTS - 1, "slot"));
 }
 
-// A port number, or "*" for all four: the first and one past the last port.
-void ParsePorts(const std::string& text, int& first, int& last) {
-    if (text == "*") {
-        first = 0;
-        last = PORTS;
-        return;
-    }
-    first = static_cast<int>(ParseNumber(text, PORTS - 1, "port"));
-    last = first + 1;
+int ParsePort(const std::string& text) {
+    return static_cast<int>(ParseNumber(text, BOARD_PORTS - 1, "port"));
+}
+
+// The ports a line names by its words "<slot> <port|*>" (the second and third): the board's
+// setup, and the first port and one past the last.
+struct NamedPorts {
+    BoardSetup* board;
+    int first, last;
+};
+
+NamedPorts ParseNamedPorts(const Tokens& tokens, Setup& setup) {
+    BoardSetup* board = &setup.boards[ParseSlot(tokens[1])];
+    if (tokens[2] == "*")
+        return {board, 0, BOARD_PORTS};
+    const int port = ParsePort(tokens[2]);
+    return {board, port, port + 1};
 }
 
 void NeedTokens(const Tokens& tokens, size_t count, const char* usage) {
@@ -166,8 +174,7 @@ InputSetup ParseSource(const Tokens& tokens, int port) {
         NeedTokens(tokens, 6, "input <slot> <port> wire <slot> <port|*>");
         input.source = Source::Wire;
         input.wireSlot = ParseSlot(tokens[4]);
-        input.wirePort =
-            tokens[5] == "*" ? port : static_cast<int>(ParseNumber(tokens[5], PORTS - 1, "port"));
+        input.wirePort = tokens[5] == "*" ? port : ParsePort(tokens[5]);
         return input;
     }
     if (kind != "counter" && kind != "square")
@@ -199,11 +206,9 @@ InputSetup ParseSource(const Tokens& tokens, int port) {
 // input <slot> <port|*> <source...>
 void ParseInput(const Tokens& tokens, Setup& setup) {
     NeedTokens(tokens, 4, "input <slot> <port|*> <source...>");
-    const int slot = ParseSlot(tokens[1]);
-    int first, last;
-    ParsePorts(tokens[2], first, last);
-    for (int port = first; port < last; ++port)
-        setup.boards[slot].inputs[port] = ParseSource(tokens, port);
+    const NamedPorts named = ParseNamedPorts(tokens, setup);
+    for (int port = named.first; port < named.last; ++port)
+        named.board->inputs[port] = ParseSource(tokens, port);
 }
 
 FaultSetup ParseFaultKind(const Tokens& tokens) {
@@ -246,18 +251,16 @@ FaultSetup ParseFaultKind(const Tokens& tokens) {
 //       [seed=<n>] [code=<n>]
 void ParseFault(const Tokens& tokens, Setup& setup) {
     NeedTokens(tokens, 5, "fault <slot> <port|*> in|out|both <kind> [seed=<n>] [code=<n>]");
-    const int slot = ParseSlot(tokens[1]);
-    int first, last;
-    ParsePorts(tokens[2], first, last);
+    const NamedPorts named = ParseNamedPorts(tokens, setup);
     const std::string& direction = tokens[3];
     if (direction != "in" && direction != "out" && direction != "both")
         Fail("bad direction '" + direction + "' (in, out or both)");
     const FaultSetup fault = ParseFaultKind(tokens);
-    for (int port = first; port < last; ++port) {
+    for (int port = named.first; port < named.last; ++port) {
         if (direction != "out")
-            setup.boards[slot].faults[port][DIR_IN] = fault;
+            named.board->faults[port][DIR_IN] = fault;
         if (direction != "in")
-            setup.boards[slot].faults[port][DIR_OUT] = fault;
+            named.board->faults[port][DIR_OUT] = fault;
     }
 }
 

@@ -18,7 +18,28 @@ int32_t CopyText(const std::wstring& text, wchar_t* buffer, int32_t size) {
 }
 
 bool ValidPort(int32_t slot, int32_t port) {
-    return slot >= 0 && slot < SLOTS && port >= 0 && port < PORTS;
+    return slot >= 0 && slot < BOARD_SLOTS && port >= 0 && port < BOARD_PORTS;
+}
+
+// The setup of an input port, or null for a slot or port out of range.
+InputSetup* InputOf(SimState& state, int32_t slot, int32_t port) {
+    return ValidPort(slot, port) ? &state.setup.boards[slot].inputs[port] : nullptr;
+}
+
+// A board is configured in the slot, inserted or removed.
+bool Configured(const SimState& state, int32_t slot) {
+    return slot >= 0 && slot < BOARD_SLOTS && state.setup.boards[slot].configured;
+}
+
+// Puts the configured board of the slot back, or pulls it out: 1, or 0 if none is configured.
+int32_t SetInserted(int32_t slot, bool inserted) {
+    SimState& state = State();
+    std::lock_guard<std::mutex> lock(StateMutex());
+    if (!Configured(state, slot))
+        return 0;
+    state.setup.boards[slot].removed = !inserted;
+    state.boards[slot].inserted = inserted;
+    return 1;
 }
 
 // Parses `text` onto `setup`; on a bad line keeps the message and changes nothing.
@@ -120,47 +141,34 @@ __declspec(dllexport) int32_t LUMO_CALL LumoSimOutputWrites(int32_t slot, int32_
 __declspec(dllexport) int32_t LUMO_CALL LumoSimWireSource(int32_t slot, int32_t port) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
-    if (!ValidPort(slot, port))
-        return -1;
-    const InputSetup& input = state.setup.boards[slot].inputs[port];
-    return input.source == Source::Wire ? input.wireSlot * PORTS + input.wirePort : -1;
+    const InputSetup* input = InputOf(state, slot, port);
+    return input && input->source == Source::Wire ? input->wireSlot * BOARD_PORTS + input->wirePort
+                                                  : -1;
 }
 
 __declspec(dllexport) int32_t LUMO_CALL LumoSimSetInput(int32_t slot, int32_t port, int32_t value) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
-    if (!ValidPort(slot, port) || value < 0 || value > 255)
+    InputSetup* input = InputOf(state, slot, port);
+    if (!input || value < 0 || value > 255)
         return 0;
-    InputSetup& input = state.setup.boards[slot].inputs[port];
-    input = InputSetup();
-    input.value = static_cast<uint8_t>(value);
+    *input = InputSetup();
+    input->value = static_cast<uint8_t>(value);
     return 1;
 }
 
 __declspec(dllexport) int32_t LUMO_CALL LumoSimRemoveBoard(int32_t slot) {
-    SimState& state = State();
-    std::lock_guard<std::mutex> lock(StateMutex());
-    if (slot < 0 || slot >= SLOTS || !state.setup.boards[slot].configured)
-        return 0;
-    state.setup.boards[slot].removed = true;
-    state.boards[slot].inserted = false;
-    return 1;
+    return SetInserted(slot, false);
 }
 
 __declspec(dllexport) int32_t LUMO_CALL LumoSimInsertBoard(int32_t slot) {
-    SimState& state = State();
-    std::lock_guard<std::mutex> lock(StateMutex());
-    if (slot < 0 || slot >= SLOTS || !state.setup.boards[slot].configured)
-        return 0;
-    state.setup.boards[slot].removed = false;
-    state.boards[slot].inserted = true;
-    return 1;
+    return SetInserted(slot, true);
 }
 
 __declspec(dllexport) int32_t LUMO_CALL LumoSimBoardState(int32_t slot) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
-    if (slot < 0 || slot >= SLOTS || !state.setup.boards[slot].configured)
+    if (!Configured(state, slot))
         return LUMO_SIM_BOARD_NONE;
     return state.boards[slot].inserted ? LUMO_SIM_BOARD_INSERTED : LUMO_SIM_BOARD_REMOVED;
 }
@@ -168,16 +176,14 @@ __declspec(dllexport) int32_t LUMO_CALL LumoSimBoardState(int32_t slot) {
 __declspec(dllexport) int32_t LUMO_CALL LumoSimInputSwitches(int32_t slot, int32_t port) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
-    if (!ValidPort(slot, port))
-        return -1;
-    const InputSetup& input = state.setup.boards[slot].inputs[port];
-    return input.source == Source::Constant ? input.value : -1;
+    const InputSetup* input = InputOf(state, slot, port);
+    return input && input->source == Source::Constant ? input->value : -1;
 }
 
 __declspec(dllexport) int32_t LUMO_CALL LumoSimIsOpen(int32_t slot) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
-    return slot >= 0 && slot < SLOTS && state.boards[slot].open ? 1 : 0;
+    return slot >= 0 && slot < BOARD_SLOTS && state.boards[slot].open ? 1 : 0;
 }
 
 __declspec(dllexport) int32_t LUMO_CALL LumoSimOverlapCount(void) {
@@ -192,12 +198,4 @@ __declspec(dllexport) int32_t LUMO_CALL LumoSimTrace(const wchar_t* path) {
 
 } // extern "C"
 
-static_assert(std::is_same<decltype(&LumoSimReset), LumoSimResetFn>::value, "");
-static_assert(std::is_same<decltype(&LumoSimConfigure), LumoSimConfigureFn>::value, "");
-static_assert(std::is_same<decltype(&LumoSimLogEntry), LumoSimLogEntryFn>::value, "");
-static_assert(std::is_same<decltype(&LumoSimSetInput), LumoSimSetInputFn>::value, "");
-static_assert(std::is_same<decltype(&LumoSimOutputByte), LumoSimPortQueryFn>::value, "");
-static_assert(std::is_same<decltype(&LumoSimWireSource), LumoSimPortQueryFn>::value, "");
-static_assert(std::is_same<decltype(&LumoSimTrace), LumoSimTraceFn>::value, "");
-static_assert(std::is_same<decltype(&LumoSimConfigError), LumoSimTextFn>::value, "");
-static_assert(std::is_same<decltype(&LumoSimConfigOrigin), LumoSimTextFn>::value, "");
+LUMO_SIM_CONTROLS(LUMO_SIM_EXPORT_SHAPE)

@@ -19,7 +19,7 @@ int32_t Failed(BoardState* board, int32_t code) {
 // The board in a slot that holds one now; null if the slot is out of range or empty (the
 // error is then noted for the slot where there is one).
 BoardState* InsertedBoard(SimState& state, uint32_t slot) {
-    if (slot >= SLOTS)
+    if (slot >= BOARD_SLOTS)
         return nullptr;
     BoardState& board = state.boards[slot];
     if (!board.inserted) {
@@ -85,13 +85,13 @@ bool FaultStrikes(const FaultSetup& fault, PortState& port, int direction) {
 int32_t CheckPortCall(SimState& state, uint32_t slot, uint32_t port, int direction,
                       BoardState*& board) {
     board = InsertedBoard(state, slot);
-    if (slot >= SLOTS)
+    if (slot >= BOARD_SLOTS)
         return LUMO_SIM_ERR_BAD_SLOT;
     if (!board)
         return LUMO_SIM_ERR_NO_BOARD;
     if (!board->open)
         return LUMO_SIM_ERR_NOT_OPEN;
-    if (port >= PORTS)
+    if (port >= BOARD_PORTS)
         return LUMO_SIM_ERR_BAD_PORT;
     const FaultSetup& fault = state.setup.boards[slot].faults[port][direction];
     if (FaultStrikes(fault, board->ports[port], direction))
@@ -151,7 +151,6 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aGetVersion(void) {
     RecordCall(state, LUMO_SIM_GET_VERSION, 0, -1, 0, 0, LUMO_SIM_VERSION);
     return LUMO_SIM_VERSION;
 }
-static_assert(std::is_same<decltype(&Lumo31aGetVersion), Lumo31aGetVersionFn>::value, "");
 #endif
 
 #ifndef LUMO_SIM_OMIT_Lumo31aCreate
@@ -179,7 +178,6 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aCreate(uint32_t* slot) {
     RecordCall(state, LUMO_SIM_CREATE, asked, -1, static_cast<int32_t>(*slot), 0, result);
     return result;
 }
-static_assert(std::is_same<decltype(&Lumo31aCreate), Lumo31aCreateFn>::value, "");
 #endif
 
 #ifndef LUMO_SIM_OMIT_Lumo31aClose
@@ -187,7 +185,7 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aClose(uint32_t slot) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
     int32_t result = 0;
-    if (slot < SLOTS) {
+    if (slot < BOARD_SLOTS) {
         BoardState& board = state.boards[slot];
         result = board.open ? 1 : Failed(&board, LUMO_SIM_ERR_NOT_OPEN);
         board.open = false;
@@ -195,7 +193,6 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aClose(uint32_t slot) {
     RecordCall(state, LUMO_SIM_CLOSE, slot, -1, 0, 0, result);
     return result;
 }
-static_assert(std::is_same<decltype(&Lumo31aClose), Lumo31aCloseFn>::value, "");
 #endif
 
 #ifndef LUMO_SIM_OMIT_Lumo31aGetResource
@@ -226,7 +223,6 @@ __declspec(dllexport) int32_t LUMO_CALL
                static_cast<int32_t>(length), result);
     return result;
 }
-static_assert(std::is_same<decltype(&Lumo31aGetResource), Lumo31aGetResourceFn>::value, "");
 #endif
 
 #ifndef LUMO_SIM_OMIT_Lumo31aInPort
@@ -246,7 +242,6 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aInPort(uint32_t slot, uint32_t po
     RecordCall(state, LUMO_SIM_IN_PORT, slot, static_cast<int32_t>(port), value, 0, result);
     return result;
 }
-static_assert(std::is_same<decltype(&Lumo31aInPort), Lumo31aInPortFn>::value, "");
 #endif
 
 #ifndef LUMO_SIM_OMIT_Lumo31aOutPort
@@ -265,18 +260,16 @@ __declspec(dllexport) int32_t LUMO_CALL
                static_cast<int32_t>(data), 0, result);
     return result;
 }
-static_assert(std::is_same<decltype(&Lumo31aOutPort), Lumo31aOutPortFn>::value, "");
 #endif
 
 #ifndef LUMO_SIM_OMIT_Lumo31aGetLastError
 __declspec(dllexport) int32_t LUMO_CALL Lumo31aGetLastError(uint32_t slot) {
     SimState& state = State();
     std::lock_guard<std::mutex> lock(StateMutex());
-    const int32_t code = slot < SLOTS ? state.boards[slot].lastError : LUMO_SIM_ERR_BAD_SLOT;
+    const int32_t code = slot < BOARD_SLOTS ? state.boards[slot].lastError : LUMO_SIM_ERR_BAD_SLOT;
     RecordCall(state, LUMO_SIM_GET_LAST_ERROR, slot, -1, 0, 0, code);
     return code;
 }
-static_assert(std::is_same<decltype(&Lumo31aGetLastError), Lumo31aGetLastErrorFn>::value, "");
 #endif
 
 #ifndef LUMO_SIM_OMIT_Lumo31aGetSwitchValue
@@ -299,10 +292,11 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aGetSwitchValue(uint32_t slot, uin
                result ? static_cast<int32_t>(*value) : 0, 0, result);
     return result;
 }
-static_assert(std::is_same<decltype(&Lumo31aGetSwitchValue), Lumo31aGetSwitchValueFn>::value, "");
 #endif
 
 } // extern "C"
+
+LUMO_DRIVER_ENTRIES(LUMO_SIM_EXPORT_SHAPE)
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {

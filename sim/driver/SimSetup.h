@@ -8,7 +8,7 @@
 
 namespace lumosim {
 
-enum : int { SLOTS = 16, PORTS = 4, DIR_IN = 0, DIR_OUT = 1, DIRECTIONS = 2 };
+enum : int { DIR_IN = 0, DIR_OUT = 1, DIRECTIONS = 2 };
 
 // Where an input port's byte comes from.
 enum class Source { Constant, Counter, Square, Wire };
@@ -45,12 +45,12 @@ struct BoardSetup {
     uint32_t address = 0; // I/O port base address in the resource record
     uint32_t length = 0;  // I/O port range length in the resource record
     uint32_t switchValue = 0;
-    InputSetup inputs[PORTS];
-    FaultSetup faults[PORTS][DIRECTIONS];
+    InputSetup inputs[BOARD_PORTS];
+    FaultSetup faults[BOARD_PORTS][DIRECTIONS];
 };
 
 struct Setup {
-    BoardSetup boards[SLOTS];
+    BoardSetup boards[BOARD_SLOTS];
     uint32_t spin = 200;    // busy-wait iterations inside each port call
     bool fast = false;      // port calls: no log, no trace, no busy wait, no lock of the driver's
     std::wstring tracePath; // trace file named by the configuration, if any (UTF-16)

@@ -161,12 +161,12 @@ SimState& State() {
 }
 
 void ResetRuntime(SimState& state) {
-    for (int slot = 0; slot < SLOTS; ++slot) {
+    for (int slot = 0; slot < BOARD_SLOTS; ++slot) {
         const BoardSetup& board = state.setup.boards[slot];
         BoardState& boardState = state.boards[slot];
         boardState = BoardState();
         boardState.inserted = board.configured && !board.removed;
-        for (int port = 0; port < PORTS; ++port)
+        for (int port = 0; port < BOARD_PORTS; ++port)
             SeedPort(boardState.ports[port], board, slot, port);
     }
     state.log.clear();
@@ -180,11 +180,11 @@ void ResetRuntime(SimState& state) {
 }
 
 void RefreshRuntime(SimState& state) {
-    for (int slot = 0; slot < SLOTS; ++slot) {
+    for (int slot = 0; slot < BOARD_SLOTS; ++slot) {
         const BoardSetup& board = state.setup.boards[slot];
         BoardState& boardState = state.boards[slot];
         boardState.inserted = board.configured && !board.removed;
-        for (int port = 0; port < PORTS; ++port)
+        for (int port = 0; port < BOARD_PORTS; ++port)
             SeedPort(boardState.ports[port], board, slot, port);
     }
     portCallSpin.store(state.setup.spin);

@@ -7,7 +7,24 @@
 #include <cstdio>
 #include <mutex>
 #include <string>
+#include <type_traits>
 #include <vector>
+
+// Every export of the driver, declared from the list of its entries and the list of its control
+// entries with exactly the type given there: a definition whose parameters, result or calling
+// convention differ is a second C function of that name and does not compile. A build made with
+// LUMO_SIM_OMIT_<Entry> declares that entry but neither defines nor exports it.
+extern "C" {
+#define LUMO_SIM_DECLARE_EXPORT(name, field, type)                                                 \
+    __declspec(dllexport) std::remove_pointer_t<type> name;
+LUMO_DRIVER_ENTRIES(LUMO_SIM_DECLARE_EXPORT)
+LUMO_SIM_CONTROLS(LUMO_SIM_DECLARE_EXPORT)
+#undef LUMO_SIM_DECLARE_EXPORT
+}
+
+// Placed after the definitions of a file, once per list: each export has the list's type.
+#define LUMO_SIM_EXPORT_SHAPE(name, field, type)                                                   \
+    static_assert(std::is_same<decltype(&name), type>::value, #name);
 
 namespace lumosim {
 
@@ -23,7 +40,7 @@ struct BoardState {
     bool inserted = false; // configured and not removed
     bool open = false;     // between Lumo31aCreate and Lumo31aClose
     int32_t lastError = LUMO_SIM_ERR_NONE;
-    PortState ports[PORTS];
+    PortState ports[BOARD_PORTS];
 };
 
 // Paths and the messages that may hold one are UTF-16, as the file functions and the control
@@ -33,7 +50,7 @@ struct SimState {
     std::wstring origin;      // "default" or the configuration file's path, as it was named
     Setup setup;              // in effect now
     std::wstring configError; // the last rejected text: "<path>: line N: <reason>" at load
-    BoardState boards[SLOTS];
+    BoardState boards[BOARD_SLOTS];
     std::vector<LumoSimCall> log;
     uint32_t logDropped = 0;
     int32_t sequence = 0;

@@ -167,13 +167,6 @@ void Recorder::Subclass(HWND window, bool (*wanted)(UINT message)) {
     windows.push_back(window);
 }
 
-std::vector<LumoSimCall> DriverLog(const LumoSim& sim) {
-    std::vector<LumoSimCall> calls(static_cast<size_t>(sim.LogCount()));
-    for (size_t index = 0; index < calls.size(); ++index)
-        sim.LogEntry(static_cast<int32_t>(index), &calls[index]);
-    return calls;
-}
-
 Comparison Compare(const Recorder& recorder, const Table<Message>& expected) {
     return CompareEntries(recorder.messages, expected, recorder.subject);
 }

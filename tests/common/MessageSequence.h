@@ -9,7 +9,7 @@
 //   ... create a control in it, parent.subject = control, parent.Clear(), act ...
 //   EXPECT_SEQUENCE(parent, MESSAGES({WM_COMMAND, CHECK_WPARAM, IDC_LESS}));
 //
-// The calls the simulated lumo31a.dll logged compare the same way (CALLS, DriverLog).
+// The calls the simulated lumo31a.dll logged compare the same way (CALLS, LumoSimLog).
 #pragma once
 
 #include "sim/driver/LumoSimControl.h"
@@ -84,9 +84,6 @@ public:
 private:
     std::vector<HWND> windows; // recorded by this recorder
 };
-
-// The calls the simulated driver logged since its log was last cleared.
-std::vector<LumoSimCall> DriverLog(const LumoSim& sim);
 
 // The outcome of one comparison: the report of a mismatch and where the table was written.
 struct Comparison {

@@ -28,7 +28,7 @@ void DeviceTest::TearDown() {
 }
 
 std::vector<LumoSimCall> DeviceTest::Log() const {
-    return msgseq::DriverLog(sim);
+    return LumoSimLog(sim);
 }
 
 size_t DeviceTest::CountCalls(int32_t entry) const {

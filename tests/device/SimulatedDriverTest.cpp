@@ -124,7 +124,7 @@ TEST_F(SimulatedDriverTest, ProbabilityFaultIsReproducible) {
         Start(setup);
         for (int i = 0; i < 400; ++i) {
             uint8_t byte = static_cast<uint8_t>(i);
-            pattern += AccessPort(0, i % 4, PORT_WRITE, &byte) ? '.' : 'x';
+            pattern += AccessPort(0, i % BOARD_PORTS, PORT_WRITE, &byte) ? '.' : 'x';
         }
         CloseBoards();
     }

@@ -11,7 +11,7 @@ namespace {
 
 std::vector<int> LoggedData(int entry, int slot, int port) {
     std::vector<int> data;
-    for (const LumoSimCall& call : msgseq::DriverLog(Sim()))
+    for (const LumoSimCall& call : LumoSimLog(Sim()))
         if (call.entry == entry && call.slot == slot && call.port == port)
             data.push_back(call.data);
     return data;

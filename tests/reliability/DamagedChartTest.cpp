@@ -28,11 +28,11 @@ struct BlockDamage {
 
 std::vector<BlockDamage> BlockDamages() {
     std::vector<BlockDamage> damages;
-    for (uint16_t slot : {16, 0x8000, 0xFFFF})
+    for (uint16_t slot : {int(BOARD_SLOTS), 0x8000, 0xFFFF})
         damages.push_back({"slot out of range", [slot](standin::WorksheetModule& m) {
                                Put(m.params, offsetof(ParamsHead, boardSlot), slot);
                            }});
-    for (uint16_t port : {4, 0xFFFF})
+    for (uint16_t port : {int(BOARD_PORTS), 0xFFFF})
         damages.push_back({"port out of range", [port](standin::WorksheetModule& m) {
                                const size_t at = m.className == OUTPUT_CLASS
                                                      ? offsetof(OutParams, port)
@@ -128,7 +128,7 @@ TEST_F(DamagedBlocks, RandomBytesRunWithoutHarm) {
         // Now and then a block that names a real port, so that some runs reach the driver.
         if (random.Chance(30))
             standin::StorePort(className, stored.params, uint16_t(random.Below(3)),
-                               uint16_t(random.Below(4)));
+                               uint16_t(random.Below(BOARD_PORTS)));
         // The dialog sends the count back through ChangeModuleSize: only counts a host can have.
         const bool dialog = i % 10 == 0;
         if (dialog) {

@@ -91,7 +91,7 @@ void Fuzz::NewModule() {
     const char* className = random.Chance(50) ? OUTPUT_CLASS : INPUT_CLASS;
     const uint32_t count = random.Chance(90) ? random.Below(17) : random.Next();
     standin::WorksheetModule stored = standin::StoredModule(
-        className, uint16_t(random.Below(4)), uint16_t(random.Below(5)),
+        className, uint16_t(random.Below(4)), uint16_t(random.Below(BOARD_PORTS + 1)),
         className == OUTPUT_CLASS ? count : 0, className == INPUT_CLASS ? count : 0);
     if (random.Chance(20))
         for (uint8_t& byte : stored.params)

@@ -78,7 +78,7 @@ std::vector<float> RandomSamples(Random& random, uint32_t count) {
 
 std::vector<LumoSimCall> DriverCalls(int entry) {
     std::vector<LumoSimCall> calls;
-    for (const LumoSimCall& call : msgseq::DriverLog(testsupport::SimulatedDriver()))
+    for (const LumoSimCall& call : LumoSimLog(testsupport::SimulatedDriver()))
         if (call.entry == entry)
             calls.push_back(call);
     return calls;

@@ -62,7 +62,7 @@ TEST_F(Soak, ModulesOnSeveralThreadsStayConsistent) {
     const std::string claimsBefore = ClaimsPicture();
     std::vector<ModuleRecord*> modules;
     for (uint16_t slot = 0; slot < BOARDS; ++slot)
-        for (uint16_t port = 0; port < 4; ++port) {
+        for (uint16_t port = 0; port < BOARD_PORTS; ++port) {
             int32_t restored = 0;
             modules.push_back(standin::RestoreModule(
                 standin::StoredModule(OUTPUT_CLASS, slot, port, CHANNELS, 0), &restored));

@@ -22,7 +22,7 @@ LumoSim& Sim() {
 
 std::vector<LumoSimCall> PortCalls() {
     std::vector<LumoSimCall> calls;
-    for (const LumoSimCall& call : msgseq::DriverLog(Sim()))
+    for (const LumoSimCall& call : LumoSimLog(Sim()))
         if (call.entry == LUMO_SIM_IN_PORT || call.entry == LUMO_SIM_OUT_PORT)
             calls.push_back(call);
     return calls;

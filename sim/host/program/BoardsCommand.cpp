@@ -68,9 +68,7 @@ void PrintDriverView() {
     const std::string error = SimText(sim.ConfigError);
     if (!error.empty())
         ConsolePrintf("  configuration error: %s\n", error.c_str());
-    std::vector<LumoSimCall> log(static_cast<size_t>(sim.LogCount()));
-    for (size_t i = 0; i < log.size(); ++i)
-        sim.LogEntry(static_cast<int32_t>(i), &log[i]);
+    const std::vector<LumoSimCall> log = LumoSimLog(sim);
     ConsolePrintf("Answers at set-up (result, and what was written):\n");
     ConsolePrintf("  slot  Lumo31aCreate  Lumo31aGetResource     Lumo31aGetSwitchValue\n");
     int empty = 0;

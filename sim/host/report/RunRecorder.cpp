@@ -14,8 +14,6 @@ namespace standin {
 namespace {
 
 enum : int32_t {
-    SLOTS = 16,
-    PORTS = 4,
     // The log is read as the run goes and cleared once it is this full, well before the
     // driver's capacity, so that no call is lost.
     LOG_CLEAR_AT = 1 << 16,
@@ -28,7 +26,7 @@ uint32_t DueTick(uint32_t startTick, uint64_t samplesEnd, double msPerSample) {
 }
 
 bool ValidPort(int32_t slot, int32_t port) {
-    return slot >= 0 && slot < SLOTS && port >= 0 && port < PORTS;
+    return slot >= 0 && slot < BOARD_SLOTS && port >= 0 && port < BOARD_PORTS;
 }
 
 LatenessSummary Summarize(std::vector<int32_t> lateness) {
@@ -93,8 +91,8 @@ RunRecorder::RunRecorder(bool keepEvents) : keepEvents_(keepEvents) {
         tallies_.push_back(tally);
     }
     simulated_ = LumoSimConnect(sim_);
-    for (int32_t slot = 0; slot < SLOTS; ++slot) {
-        for (int32_t port = 0; port < PORTS; ++port) {
+    for (int32_t slot = 0; slot < BOARD_SLOTS; ++slot) {
+        for (int32_t port = 0; port < BOARD_PORTS; ++port) {
             wireOf_[slot][port] = simulated_ ? sim_.WireSource(slot, port) : -1;
             loopOf_[slot][port] = -1;
             const int32_t last = simulated_ ? sim_.OutputByte(slot, port) : -1;
@@ -159,12 +157,11 @@ RunHooks RunRecorder::Hooks() {
 void RunRecorder::Drain() {
     if (!simulated_)
         return;
-    const int32_t count = sim_.LogCount();
-    LumoSimCall call;
-    for (; nextLog_ < count; ++nextLog_)
-        if (sim_.LogEntry(nextLog_, &call))
-            TakeAccess(call);
-    if (count >= LOG_CLEAR_AT) {
+    const std::vector<LumoSimCall> calls = LumoSimLog(sim_, nextLog_);
+    for (const LumoSimCall& call : calls)
+        TakeAccess(call);
+    nextLog_ += int32_t(calls.size());
+    if (nextLog_ >= LOG_CLEAR_AT) {
         logDropped_ += uint32_t(sim_.LogDropped()); // the clear forgets them
         sim_.ClearLog();
         nextLog_ = 0;
@@ -191,10 +188,12 @@ void RunRecorder::TakeAccess(const LumoSimCall& call) {
         if (loop < 0) {
             loop = int(loops_.size());
             loops_.push_back(LoopTally{uint16_t(call.slot), uint16_t(call.port),
-                                       uint16_t(wire / PORTS), uint16_t(wire % PORTS), 0, 0});
+                                       uint16_t(wire / BOARD_PORTS), uint16_t(wire % BOARD_PORTS),
+                                       0, 0});
         }
         ++loops_[size_t(loop)].reads;
-        loops_[size_t(loop)].matching += byte == lastWritten_[wire / PORTS][wire % PORTS];
+        loops_[size_t(loop)].matching +=
+            byte == lastWritten_[wire / BOARD_PORTS][wire % BOARD_PORTS];
     }
     const bool inSpan = span_ && span_->module == current_ && (span_->kind == Span::Fill) == read;
     if (inSpan) {

@@ -77,10 +77,11 @@ private:
     std::map<std::pair<int32_t, uint32_t>, std::unique_ptr<ChannelState>> channels_;
     std::vector<std::unique_ptr<Connected>> connected_;
     std::vector<LoopTally> loops_;
-    int wireOf_[16][4];      // the output port (slot * 4 + port) an input port reads, or -1
-    int loopOf_[16][4];      // its entry in loops_, once read
-    int lastWritten_[16][4]; // last byte written to each output port
-    int32_t nextLog_ = 0;    // the first driver log entry not yet taken
+    // The output port (slot * BOARD_PORTS + port) an input port reads, or -1.
+    int wireOf_[BOARD_SLOTS][BOARD_PORTS];
+    int loopOf_[BOARD_SLOTS][BOARD_PORTS];      // its entry in loops_, once read
+    int lastWritten_[BOARD_SLOTS][BOARD_PORTS]; // last byte written to each output port
+    int32_t nextLog_ = 0;                       // the first driver log entry not yet taken
     std::unique_ptr<Span> span_;
     int32_t current_ = -1; // the module whose process function runs
     size_t warningsBefore_ = 0;

@@ -11,13 +11,11 @@ namespace standin {
 namespace {
 
 enum : int {
-    SLOTS = 16,
-    PORTS = 4,
     BITS = 8,
     CELL = 16,        // a lamp or switch, with its gap
     LABEL_WIDTH = 84, // "出力 0" left of a row
     HEADER_HEIGHT = 22,
-    BOARD_HEIGHT = HEADER_HEIGHT + 2 * PORTS * CELL + 8,
+    BOARD_HEIGHT = HEADER_HEIGHT + 2 * BOARD_PORTS * CELL + 8,
     BOARD_WIDTH = LABEL_WIDTH + BITS * CELL + 12,
     BUTTON_WIDTH = 64,
 };
@@ -27,7 +25,7 @@ const char panelClass[] = "PemoStandInBoardPanel";
 // The boards to show, in slot order, and their place in the panel.
 std::vector<int> PresentSlots(LumoSim& sim) {
     std::vector<int> slots;
-    for (int slot = 0; slot < SLOTS; ++slot)
+    for (int slot = 0; slot < BOARD_SLOTS; ++slot)
         if (sim.BoardState(slot) != LUMO_SIM_BOARD_NONE)
             slots.push_back(slot);
     return slots;
@@ -77,9 +75,9 @@ void PaintBoard(HDC dc, LumoSim& sim, int slot, POINT origin) {
     DrawFrameControl(dc, &button, DFC_BUTTON, DFCS_BUTTONPUSH);
     const char* caption = inserted ? "抜く" : "差す";
     DrawTextA(dc, caption, -1, &button, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    for (int row = 0; row < 2 * PORTS; ++row) {
-        const bool output = row < PORTS;
-        const int port = row % PORTS;
+    for (int row = 0; row < 2 * BOARD_PORTS; ++row) {
+        const bool output = row < BOARD_PORTS;
+        const int port = row % BOARD_PORTS;
         const int32_t byte = output ? sim.OutputByte(slot, port) : sim.InputSwitches(slot, port);
         std::snprintf(text, sizeof text, "%s %d", output ? "出力" : "入力", port);
         TextOutA(dc, origin.x, origin.y + HEADER_HEIGHT + row * CELL + 1, text, lstrlenA(text));
@@ -148,9 +146,9 @@ void OnClick(HWND window, POINT point) {
             else
                 sim.InsertBoard(slot);
         }
-        for (int port = 0; port < PORTS; ++port)
+        for (int port = 0; port < BOARD_PORTS; ++port)
             for (int bit = 0; bit < BITS; ++bit) {
-                RECT cell = CellRect(origin, PORTS + port, bit);
+                RECT cell = CellRect(origin, BOARD_PORTS + port, bit);
                 if (!PtInRect(&cell, point))
                     continue;
                 const int32_t now = sim.InputSwitches(slot, port);
@@ -200,7 +198,7 @@ POINT SwitchPoint(HWND, int slot, int port, int bit) {
     const int index = LumoSimConnect(sim) ? BoardIndex(sim, slot) : -1;
     if (index < 0)
         return POINT{-1, -1};
-    return Centre(CellRect(BoardOrigin(index), PORTS + port, bit));
+    return Centre(CellRect(BoardOrigin(index), BOARD_PORTS + port, bit));
 }
 
 POINT BoardButtonPoint(HWND, int slot) {

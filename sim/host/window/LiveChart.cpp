@@ -94,10 +94,10 @@ void NoteLivePorts(double seconds) {
     if (!LumoSimConnect(sim))
         return;
     std::lock_guard<std::mutex> lock(chartMutex);
-    for (int slot = 0; slot < 16; ++slot) {
+    for (int slot = 0; slot < BOARD_SLOTS; ++slot) {
         if (sim.BoardState(slot) == LUMO_SIM_BOARD_NONE)
             continue;
-        for (int port = 0; port < 4; ++port) {
+        for (int port = 0; port < BOARD_PORTS; ++port) {
             const int32_t byte = sim.OutputByte(slot, port);
             if (byte < 0)
                 continue;
