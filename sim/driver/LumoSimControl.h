@@ -68,6 +68,35 @@ struct LumoSimCall {
 };
 static_assert(sizeof(LumoSimCall) == 36, "");
 
+// Something done to the boards from outside the port calls (by lumo31a-sim, a board panel or
+// a control entry of any process of the bench), as the bench's ring of events keeps it.
+enum : uint32_t {
+    LUMO_SIM_EVENT_FORCE = 1,
+    LUMO_SIM_EVENT_UNFORCE = 2,
+    LUMO_SIM_EVENT_PULL = 3,
+    LUMO_SIM_EVENT_INSERT = 4,
+    LUMO_SIM_EVENT_FAULT = 5,
+    LUMO_SIM_EVENT_SET = 6, // a switch set (SetInput, the board panel)
+};
+
+inline const char* LumoSimEventName(uint32_t kind) {
+    static const char* const names[] = {"?", "force", "unforce", "pull", "insert", "fault", "set"};
+    return kind < sizeof names / sizeof names[0] ? names[kind] : "?";
+}
+
+struct LumoSimEvent {
+    uint32_t number; // counts the events of the bench from 1
+    uint32_t tick;   // GetTickCount when it happened
+    uint32_t kind;   // LUMO_SIM_EVENT_...
+    int32_t slot;
+    int32_t port;     // -1 for a whole board or every port
+    uint32_t value;   // force, set: the byte
+    uint32_t mask;    // force: the bits forced
+    uint32_t process; // the process that did it
+    char text[32];    // fault: its settings, as written (cut to fit)
+};
+static_assert(sizeof(LumoSimEvent) == 64, "");
+
 extern "C" {
 typedef void(LUMO_CALL* LumoSimResetFn)(void);
 typedef int32_t(LUMO_CALL* LumoSimConfigureFn)(const char* text);
@@ -82,6 +111,8 @@ typedef int32_t(LUMO_CALL* LumoSimPortQueryFn)(int32_t slot, int32_t port);
 typedef int32_t(LUMO_CALL* LumoSimSetInputFn)(int32_t slot, int32_t port, int32_t value);
 typedef int32_t(LUMO_CALL* LumoSimSlotFn)(int32_t slot);
 typedef int32_t(LUMO_CALL* LumoSimTraceFn)(const wchar_t* path);
+typedef int32_t(LUMO_CALL* LumoSimForceFn)(int32_t slot, int32_t port, int32_t value, int32_t mask);
+typedef int32_t(LUMO_CALL* LumoSimEventFn)(uint32_t number, LumoSimEvent* event);
 }
 
 // The control entries, in one list: the fields of LumoSim, the names LumoSimConnect looks up,
@@ -129,7 +160,19 @@ typedef int32_t(LUMO_CALL* LumoSimTraceFn)(const wchar_t* path);
     /* Port calls that began while another was running. */                                         \
     X(LumoSimOverlapCount, OverlapCount, LumoSimCountFn)                                           \
     /* Starts a trace file for people (UTF-16 path), or stops it (null). */                        \
-    X(LumoSimTrace, Trace, LumoSimTraceFn)
+    X(LumoSimTrace, Trace, LumoSimTraceFn)                                                         \
+    /* The input port reads `value` on the bits of `mask` and its source on the others (1), */     \
+    /* until Unforce; 0 for a bad slot, port, value or mask. */                                    \
+    X(LumoSimForce, Force, LumoSimForceFn)                                                         \
+    X(LumoSimUnforce, Unforce, LumoSimPortQueryFn)                                                 \
+    /* The forced bits of an input port as mask << 8 | value, 0 when none is forced. */            \
+    X(LumoSimForced, Forced, LumoSimPortQueryFn)                                                   \
+    /* The byte the input port would read now (source and force), -1 for a bad slot or port. */    \
+    X(LumoSimInputNow, InputNow, LumoSimPortQueryFn)                                               \
+    /* Events of the bench so far (the number of the latest). */                                   \
+    X(LumoSimEventCount, EventCount, LumoSimCountFn)                                               \
+    /* 1 and the event numbered so (from 1), or 0 when the ring no longer holds it. */             \
+    X(LumoSimEventAt, EventAt, LumoSimEventFn)
 
 // The control entries, resolved by name.
 struct LumoSim {

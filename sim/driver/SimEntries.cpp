@@ -2,6 +2,7 @@
 // LUMO_SIM_OMIT_<Entry> lacks that entry, to show how the plug-in treats an incomplete driver.
 #include "sim/driver/SimState.h"
 
+#include <algorithm>
 #include <cstring>
 #include <type_traits>
 
@@ -21,7 +22,7 @@ int32_t Failed(BoardState* board, int32_t code) {
 BoardState* InsertedBoard(SimState& state, uint32_t slot) {
     if (slot >= BOARD_SLOTS)
         return nullptr;
-    BoardState& board = state.boards[slot];
+    BoardState& board = state.shared->boards[slot];
     if (!board.inserted) {
         board.lastError = LUMO_SIM_ERR_NO_BOARD;
         return nullptr;
@@ -29,33 +30,31 @@ BoardState* InsertedBoard(SimState& state, uint32_t slot) {
     return &board;
 }
 
-// Counts every port call; a call that starts while another runs is an overlap. The spin
-// widens the window so that unserialized callers are caught.
+// Counts every port call of every process of the bench; a call that starts while another runs
+// is an overlap. The spin widens the window so that unserialized callers are caught.
 struct PortCallProbe {
-    static std::atomic<int32_t> running;
-    PortCallProbe() {
-        if (running.fetch_add(1) != 0)
-            overlappingPortCalls.fetch_add(1);
-        const uint32_t spin = portCallSpin.load();
+    BoardsRecord& record;
+    explicit PortCallProbe(BoardsRecord& boards) : record(boards) {
+        if (__atomic_fetch_add(&record.running, 1, __ATOMIC_SEQ_CST) != 0)
+            __atomic_fetch_add(&record.overlaps, 1, __ATOMIC_SEQ_CST);
+        const uint32_t spin = std::min<uint32_t>(record.setup.spin, 1000000);
         for (volatile uint32_t i = 0; i < spin; i = i + 1) {
         }
     }
-    ~PortCallProbe() { running.fetch_sub(1); }
+    ~PortCallProbe() { __atomic_fetch_sub(&record.running, 1, __ATOMIC_SEQ_CST); }
 };
-std::atomic<int32_t> PortCallProbe::running{0};
 
 // The fast setting's probe: plain loads and stores, so that it adds next to nothing. Calls
 // serialized by their caller never count; unserialized ones are caught now and then.
 struct FastPortCallProbe {
-    static std::atomic<int32_t> running;
-    FastPortCallProbe() {
-        if (running.load(std::memory_order_relaxed) != 0)
-            overlappingPortCalls.fetch_add(1);
-        running.store(1, std::memory_order_relaxed);
+    BoardsRecord& record;
+    explicit FastPortCallProbe(BoardsRecord& boards) : record(boards) {
+        if (__atomic_load_n(&record.running, __ATOMIC_RELAXED) != 0)
+            __atomic_fetch_add(&record.overlaps, 1, __ATOMIC_SEQ_CST);
+        __atomic_store_n(&record.running, 1, __ATOMIC_RELAXED);
     }
-    ~FastPortCallProbe() { running.store(0, std::memory_order_relaxed); }
+    ~FastPortCallProbe() { __atomic_store_n(&record.running, 0, __ATOMIC_RELAXED); }
 };
-std::atomic<int32_t> FastPortCallProbe::running{0};
 
 double NextRandom(uint64_t& state) {
     uint64_t z = (state += 0x9E3779B97F4A7C15ull);
@@ -73,7 +72,8 @@ bool FaultStrikes(const FaultSetup& fault, PortState& port, int direction) {
     case FaultMode::Nth:
         return call >= fault.nth && call - fault.nth < fault.burst;
     case FaultMode::Every:
-        return call >= fault.every && (call - fault.every) % fault.every < fault.burst;
+        return fault.every && call >= fault.every &&
+               (call - fault.every) % fault.every < fault.burst;
     case FaultMode::Probability:
         return NextRandom(port.random[direction]) < fault.probability;
     default:
@@ -93,29 +93,10 @@ int32_t CheckPortCall(SimState& state, uint32_t slot, uint32_t port, int directi
         return LUMO_SIM_ERR_NOT_OPEN;
     if (port >= BOARD_PORTS)
         return LUMO_SIM_ERR_BAD_PORT;
-    const FaultSetup& fault = state.setup.boards[slot].faults[port][direction];
+    const FaultSetup& fault = state.shared->setup.boards[slot].faults[port][direction];
     if (FaultStrikes(fault, board->ports[port], direction))
         return fault.code;
     return 0;
-}
-
-uint8_t InputByte(SimState& state, const InputSetup& input, PortState& port) {
-    const uint32_t read = port.inputReads++;
-    switch (input.source) {
-    case Source::Counter:
-        return static_cast<uint8_t>(input.value + input.step * read);
-    case Source::Square: {
-        const bool high = read % input.period < (input.period + 1) / 2;
-        return static_cast<uint8_t>(high ? (input.value | input.bits)
-                                         : (input.value & ~input.bits));
-    }
-    case Source::Wire: {
-        const int latch = state.boards[input.wireSlot].ports[input.wirePort].outputLatch;
-        return static_cast<uint8_t>(latch < 0 ? 0 : latch);
-    }
-    default:
-        return input.value;
-    }
 }
 
 [[maybe_unused]] int32_t ReadPort(SimState& state, uint32_t slot, uint32_t port, uint8_t* data,
@@ -125,7 +106,10 @@ uint8_t InputByte(SimState& state, const InputSetup& input, PortState& port) {
         return Failed(board, code);
     if (!data)
         return Failed(board, LUMO_SIM_ERR_BAD_ARGUMENT);
-    *data = InputByte(state, state.setup.boards[slot].inputs[port], board->ports[port]);
+    PortState& portState = board->ports[port];
+    *data =
+        Forced(portState, SourceByte(*state.shared, state.shared->setup.boards[slot].inputs[port],
+                                     portState.inputReads++));
     value = *data;
     return 1;
 }
@@ -147,7 +131,7 @@ extern "C" {
 #ifndef LUMO_SIM_OMIT_Lumo31aGetVersion
 __declspec(dllexport) int32_t LUMO_CALL Lumo31aGetVersion(void) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(StateMutex());
+    BoardsLock lock(*state.shared);
     RecordCall(state, LUMO_SIM_GET_VERSION, 0, -1, 0, 0, LUMO_SIM_VERSION);
     return LUMO_SIM_VERSION;
 }
@@ -157,7 +141,7 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aGetVersion(void) {
 // Opens the board of the slot in *slot; a configured board may leave another slot there.
 __declspec(dllexport) int32_t LUMO_CALL Lumo31aCreate(uint32_t* slot) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(StateMutex());
+    BoardsLock lock(*state.shared);
     if (!slot) {
         RecordCall(state, LUMO_SIM_CREATE, 0, -1, 0, 0, 0);
         return 0;
@@ -165,7 +149,7 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aCreate(uint32_t* slot) {
     const uint32_t asked = *slot;
     int32_t result = 0;
     if (BoardState* board = InsertedBoard(state, asked)) {
-        const BoardSetup& setup = state.setup.boards[asked];
+        const BoardSetup& setup = state.shared->setup.boards[asked];
         result = setup.createResult;
         if (result == 0) {
             Failed(board, LUMO_SIM_ERR_REFUSED);
@@ -183,10 +167,10 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aCreate(uint32_t* slot) {
 #ifndef LUMO_SIM_OMIT_Lumo31aClose
 __declspec(dllexport) int32_t LUMO_CALL Lumo31aClose(uint32_t slot) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(StateMutex());
+    BoardsLock lock(*state.shared);
     int32_t result = 0;
     if (slot < BOARD_SLOTS) {
-        BoardState& board = state.boards[slot];
+        BoardState& board = state.shared->boards[slot];
         result = board.open ? 1 : Failed(&board, LUMO_SIM_ERR_NOT_OPEN);
         board.open = false;
     }
@@ -200,14 +184,14 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aClose(uint32_t slot) {
 __declspec(dllexport) int32_t LUMO_CALL
     Lumo31aGetResource(uint32_t slot, DriverResourceRecord* record) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(StateMutex());
+    BoardsLock lock(*state.shared);
     int32_t result = 0;
     uint32_t address = 0, length = 0; // as written, for the log
     BoardState* board = InsertedBoard(state, slot);
     if (board && !record) {
         Failed(board, LUMO_SIM_ERR_BAD_ARGUMENT);
     } else if (board) {
-        const BoardSetup& setup = state.setup.boards[slot];
+        const BoardSetup& setup = state.shared->setup.boards[slot];
         result = setup.resourceResult;
         if (result == 0) {
             Failed(board, LUMO_SIM_ERR_REFUSED);
@@ -230,13 +214,13 @@ __declspec(dllexport) int32_t LUMO_CALL
 // neither logs nor waits: the configuration must then not change while port calls run.
 __declspec(dllexport) int32_t LUMO_CALL Lumo31aInPort(uint32_t slot, uint32_t port, uint8_t* data) {
     SimState& state = State();
-    if (fastPortCalls.load(std::memory_order_relaxed)) {
-        FastPortCallProbe probe;
+    if (state.shared->setup.fast) {
+        FastPortCallProbe probe(*state.shared);
         int32_t value = 0;
         return ReadPort(state, slot, port, data, value);
     }
-    PortCallProbe probe;
-    std::lock_guard<std::mutex> lock(StateMutex());
+    PortCallProbe probe(*state.shared);
+    BoardsLock lock(*state.shared);
     int32_t value = 0;
     const int32_t result = ReadPort(state, slot, port, data, value);
     RecordCall(state, LUMO_SIM_IN_PORT, slot, static_cast<int32_t>(port), value, 0, result);
@@ -249,12 +233,12 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aInPort(uint32_t slot, uint32_t po
 __declspec(dllexport) int32_t LUMO_CALL
     Lumo31aOutPort(uint32_t slot, uint32_t port, uint32_t data) {
     SimState& state = State();
-    if (fastPortCalls.load(std::memory_order_relaxed)) {
-        FastPortCallProbe probe;
+    if (state.shared->setup.fast) {
+        FastPortCallProbe probe(*state.shared);
         return WritePort(state, slot, port, data);
     }
-    PortCallProbe probe;
-    std::lock_guard<std::mutex> lock(StateMutex());
+    PortCallProbe probe(*state.shared);
+    BoardsLock lock(*state.shared);
     const int32_t result = WritePort(state, slot, port, data);
     RecordCall(state, LUMO_SIM_OUT_PORT, slot, static_cast<int32_t>(port),
                static_cast<int32_t>(data), 0, result);
@@ -265,8 +249,9 @@ __declspec(dllexport) int32_t LUMO_CALL
 #ifndef LUMO_SIM_OMIT_Lumo31aGetLastError
 __declspec(dllexport) int32_t LUMO_CALL Lumo31aGetLastError(uint32_t slot) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(StateMutex());
-    const int32_t code = slot < BOARD_SLOTS ? state.boards[slot].lastError : LUMO_SIM_ERR_BAD_SLOT;
+    BoardsLock lock(*state.shared);
+    const int32_t code =
+        slot < BOARD_SLOTS ? state.shared->boards[slot].lastError : LUMO_SIM_ERR_BAD_SLOT;
     RecordCall(state, LUMO_SIM_GET_LAST_ERROR, slot, -1, 0, 0, code);
     return code;
 }
@@ -275,13 +260,13 @@ __declspec(dllexport) int32_t LUMO_CALL Lumo31aGetLastError(uint32_t slot) {
 #ifndef LUMO_SIM_OMIT_Lumo31aGetSwitchValue
 __declspec(dllexport) int32_t LUMO_CALL Lumo31aGetSwitchValue(uint32_t slot, uint32_t* value) {
     SimState& state = State();
-    std::lock_guard<std::mutex> lock(StateMutex());
+    BoardsLock lock(*state.shared);
     int32_t result = 0;
     BoardState* board = InsertedBoard(state, slot);
     if (board && !value) {
         Failed(board, LUMO_SIM_ERR_BAD_ARGUMENT);
     } else if (board) {
-        const BoardSetup& setup = state.setup.boards[slot];
+        const BoardSetup& setup = state.shared->setup.boards[slot];
         result = setup.switchResult;
         if (result == 0)
             Failed(board, LUMO_SIM_ERR_REFUSED);

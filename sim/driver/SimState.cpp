@@ -1,5 +1,11 @@
-// Loading the configuration, the call log and the trace file of the simulated driver.
+// Reaching the bench (made from the configuration by its first process), the call log and the
+// trace file of the simulated driver.
 #include "sim/driver/SimState.h"
+
+#include <algorithm>
+#include <atomic>
+#include <iterator>
+#include <mutex>
 
 namespace lumosim {
 
@@ -11,6 +17,25 @@ std::once_flag loadOnce;
 SimState& RawState() {
     static SimState state;
     return state;
+}
+
+// The boards of a process that cannot reach its bench: none.
+BoardsRecord& EmptyRecord() {
+    static BoardsRecord record{};
+    return record;
+}
+
+// What the configuration made of the bench: the boards, the origin and the trace file named.
+struct Loaded {
+    Setup setup;
+    std::wstring origin;
+    std::wstring error;
+};
+
+void CopyOrigin(BoardsRecord& record, const std::wstring& origin) {
+    const size_t count = std::min(origin.size(), size_t(ORIGIN_CHARS - 1));
+    origin.copy(record.origin, count);
+    record.origin[count] = L'\0';
 }
 
 // The whole file, or false when it cannot be opened or read.
@@ -75,79 +100,83 @@ void ReportProblem(const std::wstring& message) {
 }
 
 // A bad file leaves no board at all, so the fault shows, and says why on stderr.
-void LoadConfiguredFile(SimState& state, const std::wstring& path, const std::string& text) {
-    state.origin = path;
-    Setup setup;
+void LoadConfiguredFile(Loaded& loaded, const std::wstring& path, const std::string& text) {
+    loaded.origin = path;
     std::string error;
-    if (ParseSetup(text, setup, error)) {
-        state.loaded = setup;
+    if (ParseSetup(text, loaded.setup, error))
         return;
-    }
-    state.configError = path + L": " + WideFromUtf8(error);
-    ReportProblem(state.configError);
-    state.loaded = Setup();
+    loaded.error = path + L": " + WideFromUtf8(error);
+    ReportProblem(loaded.error);
+    loaded.setup = Setup();
 }
 
 // The file named by LUMO31A_SIM_CONFIG, else lumo31a-sim.txt beside the DLL, else the default
 // two boards. A named file that cannot be read leaves no board.
-void LoadState() {
-    SimState& state = RawState();
-    state.startTick = GetTickCount();
+Loaded LoadConfiguration() {
+    Loaded loaded;
     std::wstring path = EnvironmentValue(L"LUMO31A_SIM_CONFIG");
     const bool named = !path.empty();
     if (!named)
         path = FileBesideDriver();
     std::string text;
     if (!path.empty() && ReadWholeFile(path, text)) {
-        LoadConfiguredFile(state, path, text);
+        LoadConfiguredFile(loaded, path, text);
     } else if (named) {
-        state.origin = path;
-        state.configError = path + L": cannot be read";
-        ReportProblem(state.configError);
+        loaded.origin = path;
+        loaded.error = path + L": cannot be read";
+        ReportProblem(loaded.error);
     } else {
         std::string error;
-        state.origin = L"default";
-        ParseSetup(DefaultSetupText(), state.loaded, error);
+        loaded.origin = L"default";
+        ParseSetup(DefaultSetupText(), loaded.setup, error);
     }
-    state.setup = state.loaded;
-    ResetRuntime(state);
+    return loaded;
+}
+
+// The first process of the bench fills its record from its configuration.
+void FillBench(BoardsRecord& record, void* context) {
+    SimState& state = *static_cast<SimState*>(context);
+    const Loaded loaded = LoadConfiguration();
+    state.configError = loaded.error;
+    state.loadedTrace = state.setupTrace = loaded.setup.tracePath;
+    CopyOrigin(record, loaded.origin);
+    record.loaded = record.setup = ToRecord(loaded.setup);
+    ResetBoards(record);
+}
+
+// A process that cannot reach its bench (another version made it) has no boards, and says why
+// in ConfigError.
+void LoadState() {
+    SimState& state = RawState();
+    std::wstring message;
+    const AttachResult result =
+        AttachBench(BenchName(), true, state.bench, message, FillBench, &state);
+    if (result == AttachResult::Created || result == AttachResult::Attached) {
+        state.shared = state.bench.record;
+    } else {
+        state.configError = message;
+        ReportProblem(message);
+        state.shared = &EmptyRecord();
+        CopyOrigin(*state.shared, L"default");
+        ResetBoards(*state.shared);
+        state.shared->ready = 1;
+    }
     const std::wstring tracePath = EnvironmentValue(L"LUMO31A_SIM_TRACE");
-    if (!tracePath.empty())
-        SetTrace(state, tracePath);
-}
-
-uint64_t SeedOf(const FaultSetup& fault, int slot, int port, int direction) {
-    return fault.seed * 0x9E3779B97F4A7C15ull +
-           static_cast<uint64_t>(slot * 8 + port * 2 + direction + 1);
-}
-
-void SeedPort(PortState& port, const BoardSetup& board, int slot, int number) {
-    for (int direction = 0; direction < DIRECTIONS; ++direction) {
-        port.calls[direction] = 0;
-        port.random[direction] = SeedOf(board.faults[number][direction], slot, number, direction);
-    }
+    SetTrace(state, !tracePath.empty() ? tracePath : state.setupTrace);
 }
 
 } // namespace
-
-std::atomic<uint32_t> portCallSpin{200};
-std::atomic<bool> fastPortCalls{false};
-std::atomic<int32_t> overlappingPortCalls{0};
 
 void ShutDown() {
     SimState& state = RawState();
     if (state.trace)
         std::fclose(state.trace);
     state.trace = nullptr;
+    DetachBench(state.bench);
 }
 
 void RememberModule(HMODULE module) {
     driverModule = module;
-}
-
-std::mutex& StateMutex() {
-    static std::mutex mutex;
-    return mutex;
 }
 
 SimState& State() {
@@ -160,37 +189,28 @@ SimState& State() {
     return RawState();
 }
 
+Setup CurrentSetup(const SimState& state) {
+    return FromRecord(state.shared->setup, state.setupTrace);
+}
+
+void StoreSetup(SimState& state, const Setup& setup) {
+    state.shared->setup = ToRecord(setup);
+    state.setupTrace = setup.tracePath;
+}
+
 void ResetRuntime(SimState& state) {
-    for (int slot = 0; slot < BOARD_SLOTS; ++slot) {
-        const BoardSetup& board = state.setup.boards[slot];
-        BoardState& boardState = state.boards[slot];
-        boardState = BoardState();
-        boardState.inserted = board.configured && !board.removed;
-        for (int port = 0; port < BOARD_PORTS; ++port)
-            SeedPort(boardState.ports[port], board, slot, port);
-    }
+    ResetBoards(*state.shared);
     state.log.clear();
     state.logDropped = 0;
     state.sequence = 0;
-    overlappingPortCalls.store(0);
-    portCallSpin.store(state.setup.spin);
-    fastPortCalls.store(state.setup.fast);
-    if (!state.setup.tracePath.empty() && state.setup.tracePath != state.tracePath)
-        SetTrace(state, state.setup.tracePath);
+    if (!state.setupTrace.empty() && state.setupTrace != state.tracePath)
+        SetTrace(state, state.setupTrace);
 }
 
 void RefreshRuntime(SimState& state) {
-    for (int slot = 0; slot < BOARD_SLOTS; ++slot) {
-        const BoardSetup& board = state.setup.boards[slot];
-        BoardState& boardState = state.boards[slot];
-        boardState.inserted = board.configured && !board.removed;
-        for (int port = 0; port < BOARD_PORTS; ++port)
-            SeedPort(boardState.ports[port], board, slot, port);
-    }
-    portCallSpin.store(state.setup.spin);
-    fastPortCalls.store(state.setup.fast);
-    if (!state.setup.tracePath.empty() && state.setup.tracePath != state.tracePath)
-        SetTrace(state, state.setup.tracePath);
+    RefreshBoards(*state.shared);
+    if (!state.setupTrace.empty() && state.setupTrace != state.tracePath)
+        SetTrace(state, state.setupTrace);
 }
 
 void RecordCall(SimState& state, int32_t entry, uint32_t slot, int32_t port, int32_t data,
@@ -212,9 +232,9 @@ void RecordCall(SimState& state, int32_t entry, uint32_t slot, int32_t port, int
     if (!state.trace)
         return;
     std::fprintf(state.trace, "%8lu ms  #%-7d thread %-6lu %-22s slot %-3d port %-2d ",
-                 static_cast<unsigned long>(GetTickCount() - state.startTick), call.sequence,
-                 static_cast<unsigned long>(call.threadId), LumoSimEntryName(entry), call.slot,
-                 port);
+                 static_cast<unsigned long>(GetTickCount() - state.shared->startTick),
+                 call.sequence, static_cast<unsigned long>(call.threadId), LumoSimEntryName(entry),
+                 call.slot, port);
     std::fprintf(state.trace, "data 0x%02X extra %d -> %d\n", static_cast<unsigned>(data), extra,
                  result);
     std::fflush(state.trace);
@@ -232,7 +252,7 @@ bool SetTrace(SimState& state, const std::wstring& path) {
         return false;
     state.tracePath = path;
     std::fprintf(state.trace, "# lumo31a (simulated) call trace; configuration: %s\n",
-                 Utf8FromWide(state.origin).c_str());
+                 Utf8FromWide(OriginOf(*state.shared)).c_str());
     std::fflush(state.trace);
     return true;
 }

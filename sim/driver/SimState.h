@@ -1,11 +1,9 @@
-// The running simulation: configuration, boards, call log and trace, behind one mutex.
+// The running simulation: the shared boards, and this process's call log and trace.
 #pragma once
 
-#include "sim/driver/SimSetup.h"
+#include "sim/boards/SharedBoards.h"
 
-#include <atomic>
 #include <cstdio>
-#include <mutex>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -28,51 +26,34 @@ LUMO_SIM_CONTROLS(LUMO_SIM_DECLARE_EXPORT)
 
 namespace lumosim {
 
-struct PortState {
-    int outputLatch = -1;                 // last byte written, -1 before the first write
-    uint32_t outputWrites = 0;            // successful writes
-    uint32_t inputReads = 0;              // successful reads (drives counters and square waves)
-    uint32_t calls[DIRECTIONS] = {0, 0};  // calls that reached the fault check, per direction
-    uint64_t random[DIRECTIONS] = {1, 1}; // pseudo-random state of a probability fault
-};
-
-struct BoardState {
-    bool inserted = false; // configured and not removed
-    bool open = false;     // between Lumo31aCreate and Lumo31aClose
-    int32_t lastError = LUMO_SIM_ERR_NONE;
-    PortState ports[BOARD_PORTS];
-};
-
-// Paths and the messages that may hold one are UTF-16, as the file functions and the control
-// entries take them, so that no code page stands between the user's folder and the driver.
+// The boards live in the bench's shared record; the rest here is this process's own. Paths and
+// the messages that may hold one are UTF-16, as the file functions and the control entries take
+// them, so that no code page stands between the user's folder and the driver.
 struct SimState {
-    Setup loaded;             // what was read at load: Reset returns here
-    std::wstring origin;      // "default" or the configuration file's path, as it was named
-    Setup setup;              // in effect now
+    BoardsRecord* shared = nullptr; // the bench's record, or an empty one of this process
+    Bench bench;
+    std::wstring loadedTrace; // trace file named by the configuration read at load
+    std::wstring setupTrace;  // ... by the configuration in effect
     std::wstring configError; // the last rejected text: "<path>: line N: <reason>" at load
-    BoardState boards[BOARD_SLOTS];
     std::vector<LumoSimCall> log;
     uint32_t logDropped = 0;
     int32_t sequence = 0;
     FILE* trace = nullptr;
     std::wstring tracePath;
-    DWORD startTick = 0;
 };
 
 enum : size_t { LOG_CAPACITY = 1u << 18 };
 
-// The state, loaded from the configuration on first use. Hold StateMutex() while using it.
+// The state, loaded on first use: the bench reached or made from the configuration. Hold a
+// BoardsLock on *shared while using the boards or this process's log.
 SimState& State();
-std::mutex& StateMutex();
 void RememberModule(HMODULE module);
-// Closes the trace file when the DLL is unloaded.
+// Closes the trace file and lets go of the bench when the DLL is unloaded.
 void ShutDown();
 
-// Read by port calls before they take the mutex: busy-wait iterations inside each port call,
-// the fast setting, and the count of port calls that began while another one was running.
-extern std::atomic<uint32_t> portCallSpin;
-extern std::atomic<bool> fastPortCalls;
-extern std::atomic<int32_t> overlappingPortCalls;
+// The setup in effect, with this process's trace file; and back into the record.
+Setup CurrentSetup(const SimState& state);
+void StoreSetup(SimState& state, const Setup& setup);
 
 // Fresh boards, log and counters for the setup in effect.
 void ResetRuntime(SimState& state);

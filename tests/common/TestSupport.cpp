@@ -188,8 +188,16 @@ std::string RunHostProgram(const std::wstring& arguments, DWORD* exitCode) {
     PROCESS_INFORMATION process = {};
     std::wstring command = L"\"" + BesideProgram(L"pemo_host.exe") + L"\" " + arguments;
     *exitCode = 999;
-    if (CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                       ProgramDirectory().c_str(), &startup, &process)) {
+    // Boards of its own, as before boards were shared: the program reads its configuration
+    // rather than reaching the boards of this test's driver.
+    const std::wstring bench = EnvironmentText(L"LUMO31A_SIM_BENCH");
+    SetEnvironmentVariableW(
+        L"LUMO31A_SIM_BENCH",
+        ((bench.empty() ? L"default" : bench) + L"-run" + std::to_wstring(runs)).c_str());
+    const BOOL started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                        ProgramDirectory().c_str(), &startup, &process);
+    SetEnvironmentVariableW(L"LUMO31A_SIM_BENCH", bench.empty() ? nullptr : bench.c_str());
+    if (started) {
         if (WaitForSingleObject(process.hProcess, 300000) == WAIT_OBJECT_0)
             GetExitCodeProcess(process.hProcess, exitCode);
         else

@@ -1,5 +1,5 @@
 // Parser of the simulated driver's configuration text (format: docs/simulated-driver.md).
-#include "sim/driver/SimSetup.h"
+#include "sim/boards/SimSetup.h"
 
 #include <algorithm>
 #include <cstdlib>
