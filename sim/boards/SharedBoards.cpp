@@ -175,6 +175,12 @@ AttachResult AttachBench(const std::wstring& name, bool create, Bench& bench, st
             return AttachResult::Mismatch;
         }
         made = !record->ready; // its maker ended before filling it
+        if (made && !create) {
+            message = L"no simulated boards running in this session (bench " + name + L")";
+            UnmapViewOfFile(view);
+            CloseHandle(mapping);
+            return AttachResult::Missing;
+        }
         if (made && region.RegionSize < sizeof(BoardsRecord)) {
             message = L"the shared boards of bench " + name + L" are too small";
             UnmapViewOfFile(view);
