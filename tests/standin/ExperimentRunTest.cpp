@@ -85,7 +85,8 @@ TEST_F(LoopbackRun, AOneSecondRunReportsWhatTheDriverLoggedWithProgressAndAPlot)
     EXPECT_EQ(report.PortAccesses(), calls.size());
     std::vector<LumoSimCall> traced;
     for (const standin::TraceEvent& event : recorder.Events())
-        if (event.kind != standin::TraceEvent::BlockReleased)
+        if (event.kind == standin::TraceEvent::PortRead ||
+            event.kind == standin::TraceEvent::PortWrite)
             traced.push_back(LumoSimCall{
                 0,
                 event.kind == standin::TraceEvent::PortRead ? LUMO_SIM_IN_PORT : LUMO_SIM_OUT_PORT,

@@ -52,7 +52,8 @@ StripChart RunChart(const RunRecorder& recorder, const RunReport& report) {
     std::map<std::tuple<bool, int, int>, ChartSeries> ports;
     const uint32_t start = recorder.StartTick();
     for (const TraceEvent& event : recorder.Events()) {
-        if (event.kind == TraceEvent::BlockReleased || !event.ok)
+        if ((event.kind != TraceEvent::PortRead && event.kind != TraceEvent::PortWrite) ||
+            !event.ok)
             continue;
         const bool read = event.kind == TraceEvent::PortRead;
         ChartSeries& series = ports[std::make_tuple(!read, int(event.slot), int(event.port))];

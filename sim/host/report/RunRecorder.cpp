@@ -111,8 +111,10 @@ RunRecorder::RunRecorder(bool keepEvents) : keepEvents_(keepEvents) {
         connected_.push_back(std::move(connected));
     }
     warningsAtStart_ = WarningCount();
-    if (simulated_)
+    if (simulated_) {
         sim_.ClearLog();
+        nextEvent_ = uint32_t(sim_.EventCount()) + 1;
+    }
 }
 
 RunRecorder::~RunRecorder() = default;
@@ -161,6 +163,17 @@ void RunRecorder::Drain() {
     for (const LumoSimCall& call : calls)
         TakeAccess(call);
     nextLog_ += int32_t(calls.size());
+    LumoSimEvent external;
+    for (const uint32_t last = uint32_t(sim_.EventCount()); keepEvents_ && nextEvent_ <= last;
+         ++nextEvent_)
+        if (sim_.EventAt(nextEvent_, &external)) {
+            TraceEvent event{};
+            event.kind = TraceEvent::External;
+            event.tick = external.tick;
+            event.module = event.channel = -1;
+            event.external = external;
+            events_.push_back(event);
+        }
     if (nextLog_ >= LOG_CLEAR_AT) {
         logDropped_ += uint32_t(sim_.LogDropped()); // the clear forgets them
         sim_.ClearLog();
@@ -346,19 +359,54 @@ RunReport RunRecorder::Report(const RunSettings& settings, RunEnd end, const Run
     return report;
 }
 
+namespace {
+
+// The byte a force or a switch set; a forced port's mask, a fault's settings (no commas).
+std::string ExternalByte(const LumoSimEvent& event) {
+    if (event.kind != LUMO_SIM_EVENT_FORCE && event.kind != LUMO_SIM_EVENT_SET)
+        return std::string();
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02x", event.value & 0xFF);
+    return text;
+}
+
+std::string ExternalDetail(const LumoSimEvent& event) {
+    std::string detail;
+    if (event.kind == LUMO_SIM_EVENT_FORCE) {
+        char text[16];
+        std::snprintf(text, sizeof text, "mask 0x%02x", event.mask & 0xFF);
+        detail = text;
+    } else if (event.kind == LUMO_SIM_EVENT_FAULT) {
+        detail.assign(event.text, strnlen(event.text, sizeof event.text));
+    }
+    for (char& c : detail)
+        if (c == ',' || c == '"' || c == '\n' || c == '\r')
+            c = ' ';
+    return detail;
+}
+
+} // namespace
+
 std::string TraceCsv(const RunRecorder& recorder) {
     std::string file =
-        "tick,ms,event,module,channel,board,port,byte,ok,samples,start_s,due_tick,late_ms\n";
+        "tick,ms,event,module,channel,board,port,byte,ok,samples,start_s,due_tick,late_ms,"
+        "detail\n";
     const uint32_t start = recorder.StartTick();
     char row[256];
     for (const TraceEvent& event : recorder.Events()) {
         const int32_t ms = int32_t(event.tick - start);
-        if (event.kind == TraceEvent::BlockReleased)
-            std::snprintf(row, sizeof row, "%u,%d,block_released,%d,%d,,,,,%u,%.6f,%u,%d\n",
+        if (event.kind == TraceEvent::External)
+            std::snprintf(
+                row, sizeof row, "%u,%d,%s,,,%d,%s,%s,,,,,,%s\n", event.tick, ms,
+                LumoSimEventName(event.external.kind), event.external.slot,
+                event.external.port < 0 ? "" : std::to_string(event.external.port).c_str(),
+                ExternalByte(event.external).c_str(), ExternalDetail(event.external).c_str());
+        else if (event.kind == TraceEvent::BlockReleased)
+            std::snprintf(row, sizeof row, "%u,%d,block_released,%d,%d,,,,,%u,%.6f,%u,%d,\n",
                           event.tick, ms, event.module, event.channel, event.samples,
                           event.startTime, event.due, int32_t(event.tick - event.due));
         else
-            std::snprintf(row, sizeof row, "%u,%d,%s,%d,%s,%u,%u,0x%02x,%d,,,,\n", event.tick, ms,
+            std::snprintf(row, sizeof row, "%u,%d,%s,%d,%s,%u,%u,0x%02x,%d,,,,,\n", event.tick, ms,
                           event.kind == TraceEvent::PortRead ? "port_read" : "port_write",
                           event.module,
                           event.channel < 0 ? "" : std::to_string(event.channel).c_str(),

@@ -14,9 +14,10 @@
 
 namespace standin {
 
-// Kept for --trace and --plot when asked for: every port access and released block in order.
+// Kept for --trace and --plot when asked for: every port access and released block in order,
+// and what was done to the boards from outside (lumo31a-sim, a board panel) as it was drained.
 struct TraceEvent {
-    enum Kind { PortRead, PortWrite, BlockReleased } kind;
+    enum Kind { PortRead, PortWrite, BlockReleased, External } kind;
     uint32_t tick;
     int32_t module;  // worksheet index, -1 outside the modules' calls
     int32_t channel; // the channel whose block was being filled or written, else -1
@@ -26,6 +27,8 @@ struct TraceEvent {
     uint32_t samples; // BlockReleased
     double startTime; // BlockReleased, seconds
     uint32_t due;     // BlockReleased: the due tick
+    // External: the event as the boards' ring kept it (kind, port -1 for a whole board).
+    LumoSimEvent external;
 };
 
 // The samples of the blocks one channel released, for plotting.
@@ -82,6 +85,7 @@ private:
     int loopOf_[BOARD_SLOTS][BOARD_PORTS];      // its entry in loops_, once read
     int lastWritten_[BOARD_SLOTS][BOARD_PORTS]; // last byte written to each output port
     int32_t nextLog_ = 0;                       // the first driver log entry not yet taken
+    uint32_t nextEvent_ = 0;                    // the first event of the boards not yet taken
     std::unique_ptr<Span> span_;
     int32_t current_ = -1; // the module whose process function runs
     size_t warningsBefore_ = 0;
