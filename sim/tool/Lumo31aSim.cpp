@@ -3,6 +3,8 @@
 // cannot be reached or the command fails, 2 for a usage error. The tool never makes a bench: it
 // attaches to the one the first process that loaded the simulated driver made.
 #include "sim/boards/SharedBoards.h"
+#include "sim/driver/LumoSimControl.h"
+#include "sim/host/window/BoardPanel.h"
 #include "sim/host/support/Console.h"
 #include "sim/host/support/TextCodes.h"
 
@@ -335,6 +337,39 @@ int Watch(const Arguments& given) {
     return OK;
 }
 
+// The stand-in host's board panel as a window of its own. It loads the simulated driver beside
+// the tool, which makes the bench from its configuration if no process has yet, and keeps the
+// boards alive while the window is open.
+int Panel(const Arguments& arguments) {
+    NeedCount(arguments, 0, 0);
+    std::wstring path(MAX_PATH, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, &path[0], DWORD(path.size())));
+    path = path.substr(0, path.find_last_of(L"\\/") + 1) + L"" LUMO_DRIVER_FILE_NAME;
+    const HMODULE driver = LoadLibraryW(path.c_str());
+    LumoSim sim{};
+    if (!driver || !LumoSimConnect(sim, driver)) {
+        Complain("no simulated driver beside lumo31a-sim: " + standin::WideToUtf8(path));
+        return FAILED;
+    }
+    const std::wstring error = LumoSimText(sim.ConfigError);
+    if (!error.empty())
+        Complain(standin::WideToUtf8(error));
+    const HWND panel = standin::MakeBoardPanelWindow(nullptr);
+    if (!panel) {
+        Complain("cannot make the panel window");
+        return FAILED;
+    }
+    ShowWindow(panel, SW_SHOW);
+    MSG message;
+    while (IsWindowVisible(panel) && GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    DestroyWindow(panel);
+    FreeLibrary(driver);
+    return OK;
+}
+
 const Command commands[] = {
     {"info", "",
      "Every board: presence, ports (byte and source, forced bits), faults, counters, "
@@ -360,6 +395,11 @@ const Command commands[] = {
      "[seed=N] [code=N]",
      "Injects port faults as a fault line of the configuration file does; none clears them.",
      Fault},
+    {"panel", "",
+     "The board panel as a window: lamps, switches (forced bits in orange) and pull/insert "
+     "buttons. Makes the boards from the configuration if none run yet, and keeps them while "
+     "open.",
+     Panel},
 };
 
 void PrintUsage() {

@@ -183,6 +183,18 @@ TEST_F(LiveBoards, AnotherVersionIsRefused) {
     CloseHandle(mapping);
 }
 
+// The panel makes a bench no process holds yet and keeps it while it is open.
+TEST_F(LiveBoards, PanelKeepsTheBoardsWhileOpen) {
+    Program panel(L"lumo31a-sim.exe", L"panel", L"liveboards-panel");
+    ToolResult info{1, ""};
+    for (int wait = 0; wait < 100 && info.status != 0; ++wait, Sleep(100))
+        info = Tool("info", L"liveboards-panel");
+    EXPECT_TRUE(panel.Runs()) << panel.Output();
+    // From the configuration the panel found (this program's, inherited).
+    EXPECT_NE(info.output.find("\nboard 0 present closed"), std::string::npos) << info.output;
+    EXPECT_NE(info.output.find("\nin 0 1 0x00 wire 0 0\n"), std::string::npos) << info.output;
+}
+
 // A holder of the lock that was killed does not keep the boards from anyone.
 TEST_F(LiveBoards, LockOfAnEndedProcessIsTakenOver) {
     Program ended(L"lumo31a-sim.exe", L"--help");

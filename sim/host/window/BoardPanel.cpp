@@ -79,7 +79,10 @@ void PaintBoard(HDC dc, LumoSim& sim, int slot, POINT origin) {
         const bool output = row < BOARD_PORTS;
         const int port = row % BOARD_PORTS;
         const int32_t byte = output ? sim.OutputByte(slot, port) : sim.InputSwitches(slot, port);
-        std::snprintf(text, sizeof text, "%s %d", output ? "出力" : "入力", port);
+        // Forced bits (from lumo31a-sim or another process) show the forced value, in orange.
+        const int32_t forced = output ? 0 : sim.Forced(slot, port);
+        std::snprintf(text, sizeof text, "%s %d%s", output ? "出力" : "入力", port,
+                      forced ? " 強制" : "");
         TextOutA(dc, origin.x, origin.y + HEADER_HEIGHT + row * CELL + 1, text, lstrlenA(text));
         for (int bit = 0; bit < BITS; ++bit) {
             RECT cell = CellRect(origin, row, bit);
@@ -89,6 +92,8 @@ void PaintBoard(HDC dc, LumoSim& sim, int slot, POINT origin) {
                      !inserted ? RGB(128, 128, 128)
                      : on      ? RGB(255, 40, 40)
                                : RGB(90, 0, 0));
+            } else if ((forced >> 8) & (1 << bit)) {
+                Fill(dc, cell, (forced >> bit) & 1 ? RGB(255, 140, 0) : RGB(110, 60, 0));
             } else {
                 // A switch: sunken when on; hatched grey while the port counts or is wired.
                 DrawFrameControl(dc, &cell, DFC_BUTTON,

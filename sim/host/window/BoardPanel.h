@@ -1,7 +1,8 @@
 // The board panel: for each simulated board its four output ports as rows of lamps that follow
 // the bytes written, its four input ports as rows of switches the user clicks to set what they
-// read, and a button to pull the board out or put it back. Works through the simulated
-// driver's control entries, live during a run.
+// read (forced bits in orange), and a button to pull the board out or put it back. Works
+// through the simulated driver's control entries, live during a run, on the boards every
+// process of the bench shares: the stand-in host's panel and lumo31a-sim panel show the same.
 #pragma once
 
 #include <windows.h>
