@@ -70,9 +70,9 @@ struct BoardsRecord {
     uint32_t eventCount; // events ever written; the ring holds the last BOARDS_EVENTS
     uint32_t processes[BOARDS_PROCESSES];
     wchar_t origin[ORIGIN_CHARS]; // "default" or the configuration file, null-terminated
-    uint32_t reserved;
-    SetupRecord loaded; // what the creator read at load: a reset returns here
-    SetupRecord setup;  // in effect now
+    volatile uint32_t portCaller; // the process of the port call that began last
+    SetupRecord loaded;           // what the creator read at load: a reset returns here
+    SetupRecord setup;            // in effect now
     BoardState boards[BOARD_SLOTS];
     BoardsEvent events[BOARDS_EVENTS];
 };

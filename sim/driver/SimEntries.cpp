@@ -35,8 +35,16 @@ BoardState* InsertedBoard(SimState& state, uint32_t slot) {
 struct PortCallProbe {
     BoardsRecord& record;
     explicit PortCallProbe(BoardsRecord& boards) : record(boards) {
-        if (__atomic_fetch_add(&record.running, 1, __ATOMIC_SEQ_CST) != 0)
-            __atomic_fetch_add(&record.overlaps, 1, __ATOMIC_SEQ_CST);
+        static const uint32_t self = GetCurrentProcessId();
+        if (__atomic_fetch_add(&record.running, 1, __ATOMIC_SEQ_CST) != 0) {
+            // A process killed inside a port call leaves its count behind: not an overlap.
+            const uint32_t caller = record.portCaller;
+            if (caller && caller != self && !ProcessRuns(caller))
+                __atomic_store_n(&record.running, 1, __ATOMIC_SEQ_CST);
+            else
+                __atomic_fetch_add(&record.overlaps, 1, __ATOMIC_SEQ_CST);
+        }
+        record.portCaller = self;
         const uint32_t spin = std::min<uint32_t>(record.setup.spin, 1000000);
         for (volatile uint32_t i = 0; i < spin; i = i + 1) {
         }

@@ -163,9 +163,12 @@ void RunRecorder::Drain() {
     for (const LumoSimCall& call : calls)
         TakeAccess(call);
     nextLog_ += int32_t(calls.size());
+    // Another process writes the count: older events than the ring holds are skipped.
+    const uint32_t last = uint32_t(sim_.EventCount());
+    if (last - nextEvent_ >= 256 && last >= nextEvent_)
+        nextEvent_ = last - 255;
     LumoSimEvent external;
-    for (const uint32_t last = uint32_t(sim_.EventCount()); keepEvents_ && nextEvent_ <= last;
-         ++nextEvent_)
+    for (; keepEvents_ && nextEvent_ <= last; ++nextEvent_)
         if (sim_.EventAt(nextEvent_, &external)) {
             TraceEvent event{};
             event.kind = TraceEvent::External;
