@@ -2,6 +2,7 @@
 // headless for a while with a progress line every second, and prints the run's report (and
 // writes it, a trace and a plot when asked). Exit code 1 when the flow chart cannot be opened
 // or run, or when a check of the report fails.
+#include "sim/driver/LumoSimControl.h"
 #include "sim/host/support/Console.h"
 #include "sim/host/flowchart/FlowChartFile.h"
 #include "sim/host/report/RunPlot.h"
@@ -198,6 +199,11 @@ int RunCommand(const CommandArgs& args) {
                   origin.empty() ? "its default" : Utf8(origin).c_str());
     int result = 1;
     if (standin::CallSetup()) {
+        // Boards another process already runs keep their configuration: say so.
+        LumoSim sim{};
+        if (!origin.empty() && LumoSimConnect(sim) && LumoSimText(sim.ConfigOrigin) != origin)
+            ConsolePrintf("  not read: the simulated boards were already running, made from %s\n",
+                          Utf8(LumoSimText(sim.ConfigOrigin)).c_str());
         result = RunFlowChart(options, sheet);
         standin::CallFinish();
     } else {
