@@ -170,7 +170,7 @@ void PumpWindowMessages() {
     }
 }
 
-int RunHostWindow(const std::wstring& pluginPath, const std::wstring& flowChart) {
+int RunHostWindow(const std::wstring& pluginPath, const std::wstring& flowChart, bool start) {
     HostOptions options;
     options.interactive = true;
     if (!HostStart(options))
@@ -190,8 +190,8 @@ int RunHostWindow(const std::wstring& pluginPath, const std::wstring& flowChart)
         HostStop();
         return 1;
     }
-    if (!flowChart.empty())
-        OpenCommand(flowChart);
+    if (!flowChart.empty() && OpenCommand(flowChart) && start)
+        ChooseMenuCommand(HOSTCMD_EXPERIMENT_START);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (TranslateAcceleratorA(MainWindow(), app.accelerators, &message))

@@ -20,8 +20,10 @@ void StopHostWindow();
 
 // The whole program: starts the host (interactive), loads and sets up the plug-in, opens the
 // flow chart when one is named, serves the window until it is closed, then finishes the
-// plug-in. The process exit code.
-int RunHostWindow(const std::wstring& pluginPath, const std::wstring& flowChart);
+// plug-in. With `start`, the experiment starts once the flow chart is open, as 開始 (F5) starts
+// it. The process exit code.
+int RunHostWindow(const std::wstring& pluginPath, const std::wstring& flowChart,
+                  bool start = false);
 
 // Pumps this thread's messages as the program's loop does, with the keyboard accelerators.
 void PumpWindowMessages();
