@@ -18,8 +18,8 @@ static_assert(sizeof(BoardSetup) == 440, "");
 static_assert(sizeof(SetupRecord) == 7048, "");
 static_assert(sizeof(BoardsEvent) == 64, "");
 static_assert(offsetof(BoardsRecord, lock) == 32, "");
-static_assert(offsetof(BoardsRecord, loaded) == 1168, "");
-static_assert(sizeof(BoardsRecord) == 34848, "");
+static_assert(offsetof(BoardsRecord, loaded) == 65664, "");
+static_assert(sizeof(BoardsRecord) == 99344, "");
 
 namespace {
 

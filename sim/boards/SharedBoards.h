@@ -19,10 +19,10 @@ namespace lumosim {
 
 enum : uint32_t {
     BOARDS_MAGIC = 0x4233554Cu, // "LU3B"
-    BOARDS_LAYOUT = 1,          // raised with every change of the record below
+    BOARDS_LAYOUT = 2,          // raised with every change of the record below
     BOARDS_PROCESSES = 16,      // processes listed as attached
     BOARDS_EVENTS = 256,        // external events kept (a power of two)
-    ORIGIN_CHARS = 520,
+    ORIGIN_CHARS = 32768,       // any path the wide file functions take, with its null
 };
 
 struct PortState {
