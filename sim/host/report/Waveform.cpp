@@ -111,10 +111,12 @@ private:
     std::string changes_;
 };
 
+// A kind this build does not know (a newer driver's) still gets a name a viewer accepts.
 std::string ExternalName(const LumoSimEvent& event) {
+    const std::string kind = LumoSimEventName(event.kind);
     return "b" + std::to_string(event.slot) +
            (event.port < 0 ? std::string() : "_p" + std::to_string(event.port)) + "_" +
-           LumoSimEventName(event.kind);
+           (kind == "?" ? "event" + std::to_string(event.kind) : kind);
 }
 
 } // namespace
