@@ -3,6 +3,7 @@
 #include "sim/host/report/Waveform.h"
 #include "tests/standin/StandInTestSupport.h"
 
+#include <regex>
 #include <sstream>
 
 using namespace standintest;
@@ -125,7 +126,13 @@ TEST_F(Loopback, TheRunsValueChangeDumpShowsEveryAccessOfItsTraceAndDamageIsRefu
     settings.durationMs = 300;
     std::string refusal;
     ASSERT_TRUE(standin::StartRun(settings, recorder.Hooks(), &refusal)) << refusal;
-    standin::ServeRun([](const standin::RunStatus&) {}, 1000);
+    // Forced from outside once under way: an event signal of its own besides the accesses.
+    standin::ServeRun(
+        [](const standin::RunStatus& status) {
+            if (status.elapsedMs < 300)
+                testsupport::SimulatedDriver().Force(0, 0, 0x5a, 0xFF);
+        },
+        100);
     const std::vector<Access> traced = CsvAccesses(standin::TraceCsv(recorder));
     ASSERT_GT(traced.size(), 100u);
 
@@ -134,11 +141,13 @@ TEST_F(Loopback, TheRunsValueChangeDumpShowsEveryAccessOfItsTraceAndDamageIsRefu
         const std::string text = standin::TraceVcd(recorder, bits);
         Vcd vcd;
         ASSERT_EQ(ReadVcd(text, &vcd), "") << "bits " << bits;
+        const std::regex byte("b[0-9]+_(in|out)[0-9]+");
         for (const auto& var : vcd.vars)
             EXPECT_EQ(var.second.second,
-                      bits || var.second.first.find("_acc") != std::string::npos ? 1u : 8u)
+                      !bits && std::regex_match(var.second.first, byte) ? 8u : 1u)
                 << var.second.first;
         EXPECT_EQ(VcdAccesses(vcd), traced) << "bits " << bits;
+        EXPECT_NE(text.find(" b0_p0_force $end\n"), std::string::npos);
         if (!bits)
             vectors = text;
     }
