@@ -6,6 +6,7 @@
 #include "sim/host/support/Console.h"
 #include "sim/host/flowchart/FlowChartFile.h"
 #include "sim/host/report/RunPlot.h"
+#include "sim/host/report/Waveform.h"
 #include "sim/host/support/SafeSave.h"
 #include "sim/host/program/Commands.h"
 
@@ -19,11 +20,13 @@ namespace {
 const char usage[] =
     "usage: pemo_host run FLOWCHART [--seconds N] [--ms MS] [--block B] [--trace FILE]\n"
     "                     [--report FILE] [--plot FILE] [--save FILE] [--config FILE]\n"
-    "                     [--plugin PATH]\n\n"
+    "                     [--vcd FILE [--vcd-bits]] [--plugin PATH]\n\n"
     "Runs the flow chart (a .json file, docs/flowchart-format.md) for N seconds (default 5)\n"
     "with MS milliseconds per sample and B samples per block (default: the flow chart's time\n"
     "base), printing progress every second and a report at the end.\n"
     "  --trace FILE   every port access and released block with its tick, as CSV\n"
+    "  --vcd FILE     every port's bytes and accesses as a value change dump (VCD), one 8-bit\n"
+    "                 wire per port; with --vcd-bits eight 1-bit wires per port\n"
     "  --report FILE  the report as JSON\n"
     "  --plot FILE    each channel's samples and each port's bytes over time, as PNG\n"
     "  --save FILE    the flow chart after the run, as the plug-in left its blocks\n"
@@ -35,7 +38,8 @@ struct RunOptions {
     double seconds = 5;
     double ms = 0;      // 0: the flow chart's
     uint32_t block = 0; // 0: the flow chart's
-    std::wstring trace, report, plot, save, config;
+    std::wstring trace, report, plot, save, config, vcd;
+    bool vcdBits = false;
 };
 
 bool ReadNumber(const CommandArgs& args, const wchar_t* option, double low, double high,
@@ -55,9 +59,9 @@ bool ReadNumber(const CommandArgs& args, const wchar_t* option, double low, doub
 }
 
 bool ReadOptions(const CommandArgs& args, RunOptions* options) {
-    static const wchar_t* const valued[] = {L"--seconds", L"--ms",     L"--block",
-                                            L"--trace",   L"--report", L"--plot",
-                                            L"--save",    L"--config", L"--plugin"};
+    static const wchar_t* const valued[] = {L"--seconds", L"--ms",   L"--block", L"--trace",
+                                            L"--report",  L"--plot", L"--save",  L"--config",
+                                            L"--plugin",  L"--vcd"};
     for (size_t i = 0; i < args.size(); ++i) {
         bool known = false;
         for (const wchar_t* option : valued)
@@ -65,6 +69,8 @@ bool ReadOptions(const CommandArgs& args, RunOptions* options) {
         if (known && i + 1 < args.size()) {
             ++i;
         } else if (args[i] == L"--interactive") {
+        } else if (args[i] == L"--vcd-bits") {
+            options->vcdBits = true;
         } else if (args[i].rfind(L"--", 0) == 0 || !options->flowChart.empty()) {
             ConsolePrintf("pemo_host run: unexpected \"%s\"\n\n%s", Utf8(args[i]).c_str(), usage);
             return false;
@@ -91,6 +97,11 @@ bool ReadOptions(const CommandArgs& args, RunOptions* options) {
     options->plot = OptionValue(args, L"--plot", L"");
     options->save = OptionValue(args, L"--save", L"");
     options->config = OptionValue(args, L"--config", L"");
+    options->vcd = OptionValue(args, L"--vcd", L"");
+    if (options->vcdBits && options->vcd.empty()) {
+        ConsolePrintf("--vcd-bits: asks for the bits of the --vcd FILE, and there is none\n");
+        return false;
+    }
     return true;
 }
 
@@ -129,6 +140,8 @@ bool WriteOutputs(const RunOptions& options, const standin::RunRecorder& recorde
         ok = WriteText(options.report, standin::ReportJson(report), "Report") && ok;
     if (!options.trace.empty())
         ok = WriteText(options.trace, standin::TraceCsv(recorder), "Trace") && ok;
+    if (!options.vcd.empty())
+        ok = WriteText(options.vcd, standin::TraceVcd(recorder, options.vcdBits), "Waveform") && ok;
     if (!options.plot.empty())
         ok = Written(standin::WritePlot(options.plot, standin::RunChart(recorder, report), &error),
                      options.plot, error, "Plot") &&
@@ -155,7 +168,8 @@ int RunFlowChart(const RunOptions& options, const standin::Worksheet& sheet) {
     settings.blockSize = options.block ? options.block : sheet.timeBase.blockSize;
     settings.durationMs = uint32_t(std::lround(options.seconds * 1000));
     standin::KeepReleasedBlocks(false); // the recorder keeps what the report needs
-    standin::RunRecorder recorder(!options.trace.empty() || !options.plot.empty());
+    standin::RunRecorder recorder(!options.trace.empty() || !options.plot.empty() ||
+                                  !options.vcd.empty());
     std::string refusal;
     ConsolePrintf("\nExperiment: %.1f s, %g ms per sample, blocks of %u samples\n", options.seconds,
                   settings.msPerSample, settings.blockSize);
