@@ -51,11 +51,10 @@ std::string AfterKeyword(const std::string& line) {
 }
 
 uint32_t ParseNumber(const std::string& text, uint32_t limit, const char* what) {
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
-    if (text.empty() || *end != '\0' || text[0] == '-' || value > limit)
+    uint32_t value = 0;
+    if (!ReadNumber(text, limit, value))
         Fail(std::string("bad ") + what + " '" + text + "'");
-    return static_cast<uint32_t>(value);
+    return value;
 }
 
 int32_t ParseResult(const std::string& text) {
@@ -328,6 +327,15 @@ bool ParseSetup(const std::string& text, Setup& setup, std::string& error) {
             return false;
         }
     }
+    return true;
+}
+
+bool ReadNumber(const std::string& text, uint32_t limit, uint32_t& value) {
+    char* end = nullptr;
+    const unsigned long long number = std::strtoull(text.c_str(), &end, 0);
+    if (text.empty() || *end != '\0' || text[0] == '-' || number > limit)
+        return false;
+    value = static_cast<uint32_t>(number);
     return true;
 }
 

@@ -70,4 +70,7 @@ std::string Utf8FromWide(const std::wstring& wide);
 // so callers parse into a copy.
 bool ParseSetup(const std::string& text, Setup& setup, std::string& error);
 
+// A whole number of at most `limit`, decimal or 0x hexadecimal, with nothing else around it.
+bool ReadNumber(const std::string& text, uint32_t limit, uint32_t& value);
+
 } // namespace lumosim

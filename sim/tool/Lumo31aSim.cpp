@@ -59,11 +59,10 @@ BoardsRecord& Boards() {
 }
 
 uint32_t Number(const std::string& text, uint32_t limit, const char* what) {
-    char* end = nullptr;
-    const unsigned long long value = std::strtoull(text.c_str(), &end, 0);
-    if (text.empty() || text[0] == '-' || *end != '\0' || value > limit)
+    uint32_t value = 0;
+    if (!ReadNumber(text, limit, value))
         throw Usage{std::string("bad ") + what + " '" + text + "'"};
-    return static_cast<uint32_t>(value);
+    return value;
 }
 
 int Slot(const std::string& text) {
