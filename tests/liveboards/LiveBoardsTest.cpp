@@ -25,7 +25,10 @@ struct Program {
 
     Program(const wchar_t* file, const std::wstring& arguments, const wchar_t* bench = nullptr) {
         static int runs = 0;
-        outputPath = TemporaryPath((L"liveboards-" + std::to_wstring(++runs) + L".txt").c_str());
+        // Named by this process too: a program of an earlier run may still hold its file.
+        outputPath = TemporaryPath((L"liveboards-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                    std::to_wstring(++runs) + L".txt")
+                                       .c_str());
         SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
         const HANDLE output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                           &inherit, CREATE_ALWAYS, 0, nullptr);
@@ -37,8 +40,10 @@ struct Program {
         const std::wstring own = testsupport::EnvironmentText(L"LUMO31A_SIM_BENCH");
         if (bench)
             SetEnvironmentVariableW(L"LUMO31A_SIM_BENCH", bench);
+        EXPECT_NE(output, INVALID_HANDLE_VALUE) << "error " << GetLastError();
         EXPECT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                   testsupport::ProgramDirectory().c_str(), &startup, &process));
+                                   testsupport::ProgramDirectory().c_str(), &startup, &process))
+            << "error " << GetLastError();
         SetEnvironmentVariableW(L"LUMO31A_SIM_BENCH", own.c_str());
         CloseHandle(output);
     }
