@@ -16,10 +16,11 @@ namespace lumosim {
 static_assert(sizeof(PortState) == 48, "");
 static_assert(sizeof(BoardSetup) == 440, "");
 static_assert(sizeof(SetupRecord) == 7048, "");
-static_assert(sizeof(BoardsEvent) == 64, "");
+static_assert(sizeof(BoardsEvent) == 80, "");
 static_assert(offsetof(BoardsRecord, lock) == 32, "");
 static_assert(offsetof(BoardsRecord, loaded) == 65664, "");
-static_assert(sizeof(BoardsRecord) == 99344, "");
+static_assert(offsetof(BoardsRecord, accesses) == 103440, "");
+static_assert(sizeof(BoardsRecord) == 2200656, "");
 
 namespace {
 
@@ -372,6 +373,10 @@ void AddEvent(BoardsRecord& record, uint32_t kind, int32_t slot, int32_t port, u
     event.value = value;
     event.mask = mask;
     event.process = OwnProcess();
+    event.accesses = __atomic_load_n(&record.accesses.count, __ATOMIC_SEQ_CST);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    event.time = now.QuadPart;
     std::snprintf(event.text, sizeof event.text, "%s", text ? text : "");
 }
 

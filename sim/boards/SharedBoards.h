@@ -7,6 +7,7 @@
 // byte of it: every index, size and position read from it is checked before it is used.
 #pragma once
 
+#include "sim/boards/AccessRing.h"
 #include "sim/boards/SimSetup.h"
 
 #include <windows.h>
@@ -19,7 +20,7 @@ namespace lumosim {
 
 enum : uint32_t {
     BOARDS_MAGIC = 0x4233554Cu, // "LU3B"
-    BOARDS_LAYOUT = 2,          // raised with every change of the record below
+    BOARDS_LAYOUT = 3,          // raised with every change of the record below
     BOARDS_PROCESSES = 16,      // processes listed as attached
     BOARDS_EVENTS = 256,        // external events kept (a power of two)
     ORIGIN_CHARS = 32768,       // any path the wide file functions take, with its null
@@ -75,6 +76,7 @@ struct BoardsRecord {
     SetupRecord setup;            // in effect now
     BoardState boards[BOARD_SLOTS];
     BoardsEvent events[BOARDS_EVENTS];
+    AccessRing accesses; // every port call while a recorder listens
 };
 
 // The process-independent view of a bench: its mapping and the record.
@@ -150,7 +152,7 @@ bool UnforcePort(BoardsRecord& record, int32_t slot, int32_t port);
 bool SetPresent(BoardsRecord& record, int32_t slot, bool inserted);
 bool ApplyFault(BoardsRecord& record, const std::string& line, std::string& error);
 
-// Appends an event to the ring (hold the lock).
+// Appends an event to the ring (hold the lock), with its place among the noted accesses.
 void AddEvent(BoardsRecord& record, uint32_t kind, int32_t slot, int32_t port, uint32_t value,
               uint32_t mask, const char* text = "");
 // The event numbered `number` (from 1), if the ring still holds it.

@@ -89,13 +89,16 @@ struct LumoSimEvent {
     uint32_t tick;   // GetTickCount when it happened
     uint32_t kind;   // LUMO_SIM_EVENT_...
     int32_t slot;
-    int32_t port;     // -1 for a whole board or every port
-    uint32_t value;   // force, set: the byte
-    uint32_t mask;    // force: the bits forced
-    uint32_t process; // the process that did it
-    char text[32];    // fault: its settings, as written (cut to fit)
+    int32_t port;      // -1 for a whole board or every port
+    uint32_t value;    // force, set: the byte
+    uint32_t mask;     // force: the bits forced
+    uint32_t process;  // the process that did it
+    char text[32];     // fault: its settings, as written (cut to fit)
+    uint32_t accesses; // port accesses noted for recorders before it (AccessRing)
+    uint32_t reserved;
+    int64_t time; // QueryPerformanceCounter when it happened
 };
-static_assert(sizeof(LumoSimEvent) == 64, "");
+static_assert(sizeof(LumoSimEvent) == 80, "");
 
 extern "C" {
 typedef void(LUMO_CALL* LumoSimResetFn)(void);

@@ -219,19 +219,22 @@ __declspec(dllexport) int32_t LUMO_CALL
 
 #ifndef LUMO_SIM_OMIT_Lumo31aInPort
 // In the fast setting a port call relies on its caller's serialization, as the boards do, and
-// neither logs nor waits: the configuration must then not change while port calls run.
+// neither logs nor waits: the configuration must then not change while port calls run. Either
+// way the call is noted for recorders, if any listen.
 __declspec(dllexport) int32_t LUMO_CALL Lumo31aInPort(uint32_t slot, uint32_t port, uint8_t* data) {
     SimState& state = State();
+    int32_t value = 0;
     if (state.shared->setup.fast) {
         FastPortCallProbe probe(*state.shared);
-        int32_t value = 0;
-        return ReadPort(state, slot, port, data, value);
+        const int32_t result = ReadPort(state, slot, port, data, value);
+        NoteAccess(state.shared->accesses, slot, port, DIR_IN, uint32_t(value), result);
+        return result;
     }
     PortCallProbe probe(*state.shared);
     BoardsLock lock(*state.shared);
-    int32_t value = 0;
     const int32_t result = ReadPort(state, slot, port, data, value);
     RecordCall(state, LUMO_SIM_IN_PORT, slot, static_cast<int32_t>(port), value, 0, result);
+    NoteAccess(state.shared->accesses, slot, port, DIR_IN, uint32_t(value), result);
     return result;
 }
 #endif
@@ -243,13 +246,16 @@ __declspec(dllexport) int32_t LUMO_CALL
     SimState& state = State();
     if (state.shared->setup.fast) {
         FastPortCallProbe probe(*state.shared);
-        return WritePort(state, slot, port, data);
+        const int32_t result = WritePort(state, slot, port, data);
+        NoteAccess(state.shared->accesses, slot, port, DIR_OUT, data, result);
+        return result;
     }
     PortCallProbe probe(*state.shared);
     BoardsLock lock(*state.shared);
     const int32_t result = WritePort(state, slot, port, data);
     RecordCall(state, LUMO_SIM_OUT_PORT, slot, static_cast<int32_t>(port),
                static_cast<int32_t>(data), 0, result);
+    NoteAccess(state.shared->accesses, slot, port, DIR_OUT, data, result);
     return result;
 }
 #endif

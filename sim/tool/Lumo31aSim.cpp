@@ -7,6 +7,7 @@
 #include "sim/host/window/BoardPanel.h"
 #include "sim/host/support/Console.h"
 #include "sim/host/support/TextCodes.h"
+#include "sim/tool/ToolSupport.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,13 +16,10 @@
 #include <vector>
 
 using namespace lumosim;
+using namespace lumotool;
 using standin::ConsolePrintf;
 
 namespace {
-
-enum : int { OK = 0, FAILED = 1, USAGE = 2 };
-
-using Arguments = std::vector<std::string>;
 
 struct Command {
     const char* name;
@@ -30,68 +28,12 @@ struct Command {
     int (*run)(const Arguments& arguments);
 };
 
-void Complain(const std::string& message) {
-    const std::string line = "lumo31a-sim: " + message + "\n";
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fflush(stderr);
-}
-
-// A usage error: thrown from a command's parsing, before it reaches the boards.
-struct Usage {
-    std::string message;
-};
-
-// The boards cannot be reached: thrown by Boards().
-struct Unreachable {
-    std::string message;
-};
-
-Bench bench;
-
-// The bench's record, reached on first use: after a command has checked its arguments.
-BoardsRecord& Boards() {
-    if (!bench.record) {
-        std::wstring message;
-        if (AttachBench(BenchName(), false, bench, message) != AttachResult::Attached)
-            throw Unreachable{standin::WideToUtf8(message)};
-    }
-    return *bench.record;
-}
-
-uint32_t Number(const std::string& text, uint32_t limit, const char* what) {
-    uint32_t value = 0;
-    if (!ReadNumber(text, limit, value))
-        throw Usage{std::string("bad ") + what + " '" + text + "'"};
-    return value;
-}
-
 int Slot(const std::string& text) {
     return int(Number(text, BOARD_SLOTS - 1, "slot (0 to 15)"));
 }
 
 int Port(const std::string& text) {
     return int(Number(text, BOARD_PORTS - 1, "port (0 to 3)"));
-}
-
-void NeedCount(const Arguments& arguments, size_t least, size_t most) {
-    if (arguments.size() < least)
-        throw Usage{"too few arguments"};
-    if (arguments.size() > most)
-        throw Usage{"unexpected argument '" + arguments[most] + "'"};
-}
-
-// The value following an option such as --mask, taken out of the arguments.
-bool TakeOption(Arguments& arguments, const char* option, std::string& value) {
-    for (size_t i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] != option)
-            continue;
-        if (i + 1 >= arguments.size())
-            throw Usage{std::string(option) + " needs a value"};
-        value = arguments[i + 1];
-        arguments.erase(arguments.begin() + long(i), arguments.begin() + long(i) + 2);
-        return true;
-    }
-    return false;
 }
 
 std::string Bits(uint32_t byte) {
@@ -341,18 +283,10 @@ int Watch(const Arguments& given) {
 // boards alive while the window is open.
 int Panel(const Arguments& arguments) {
     NeedCount(arguments, 0, 0);
-    std::wstring path(MAX_PATH, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, &path[0], DWORD(path.size())));
-    path = path.substr(0, path.find_last_of(L"\\/") + 1) + L"" LUMO_DRIVER_FILE_NAME;
-    const HMODULE driver = LoadLibraryW(path.c_str());
     LumoSim sim{};
-    if (!driver || !LumoSimConnect(sim, driver)) {
-        Complain("no simulated driver beside lumo31a-sim: " + standin::WideToUtf8(path));
+    const HMODULE driver = LoadDriverBeside(sim);
+    if (!driver)
         return FAILED;
-    }
-    const std::wstring error = LumoSimText(sim.ConfigError);
-    if (!error.empty())
-        Complain(standin::WideToUtf8(error));
     const HWND panel = standin::MakeBoardPanelWindow(nullptr);
     if (!panel) {
         Complain("cannot make the panel window");
@@ -399,6 +333,13 @@ const Command commands[] = {
      "buttons. Makes the boards from the configuration if none run yet, and keeps them while "
      "open.",
      Panel},
+    {"record", "FILE [--seconds S] [--bits]",
+     "Every port access of every process on the boards from now on, as a value change dump "
+     "(VCD) for GTKWave: per port its byte as one 8-bit wire, or with --bits as eight 1-bit "
+     "wires for PulseView and sigrok, and a strobe that toggles on each access; external events "
+     "as signals of their own. Until stopped (Ctrl+C) or S seconds have passed. Makes the boards "
+     "from the configuration if none run yet.",
+     Record},
 };
 
 void PrintUsage() {
@@ -439,7 +380,7 @@ int Run(const Arguments& words) {
                  command->name + " " + command->usage);
         status = USAGE;
     }
-    DetachBench(bench);
+    LetGoOfBoards();
     return status;
 }
 

@@ -3,6 +3,7 @@
 // loopback example on it, and lumo31a-sim reaches it from a third process.
 #include "sim/boards/SharedBoards.h"
 #include "sim/host/support/TextCodes.h"
+#include "tests/common/VcdReader.h"
 #include "tests/common/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -123,6 +124,11 @@ TEST_F(LiveBoards, BadInputGivesItsMessageAndStatusAndChangesNothing) {
         {"pull -1", 2, "pull: bad slot (0 to 15) '-1'"},
         {"fault 0 0 sideways always", 2, "fault: bad direction 'sideways' (in, out or both)"},
         {"fault 0 0 in often", 2, "fault: unknown fault setting 'often'"},
+        {"record", 2, "record: too few arguments"},
+        {"record a.vcd --seconds soon", 2, "record: bad seconds 'soon'"},
+        {"record a.vcd b.vcd", 2, "record: unexpected argument 'b.vcd'"},
+        {"record Z:\\no\\such\\folder\\a.vcd --seconds 1", 1,
+         "no\\such\\folder\\a.vcd: cannot be written: "},
         {"bogus", 2, "unknown command 'bogus' (lumo31a-sim --help lists them)"},
         {"", 2, "usage: lumo31a-sim COMMAND"},
         {"insert 5", 1, "lumo31a-sim: no board in slot 5"},
@@ -144,7 +150,7 @@ TEST_F(LiveBoards, BadInputGivesItsMessageAndStatusAndChangesNothing) {
     EXPECT_EQ(nowhere.output,
               "lumo31a-sim: no simulated boards running in this session (bench nowhere)\n");
     for (const char* command :
-         {"info", "get", "force", "unforce", "watch", "pull", "insert", "fault"}) {
+         {"info", "get", "force", "unforce", "watch", "pull", "insert", "fault", "record"}) {
         const ToolResult help = Tool(std::string(command) + " --help");
         EXPECT_EQ(help.status, 0u) << command;
         EXPECT_EQ(help.output.find(std::string("usage: lumo31a-sim ") + command), 0u)
@@ -322,6 +328,66 @@ TEST_F(LiveBoards, ToolDrivesTheBoardsOfARunningHost) {
                   L"run \"" + InSourceTree(L"examples\\loopback.json") + L"\" --seconds 1");
     EXPECT_EQ(again.Finish(), 0u) << again.Output();
     EXPECT_NE(again.Output().find("All checks passed."), std::string::npos) << again.Output();
+}
+
+// Two recordings by lumo31a-sim (both flavours) and pemo_host's own, of one run of the loopback
+// example, with an input forced and released from outside: each shows the run's trace access for
+// access. The files stay in the waveforms folder beside the test for the viewers' readers.
+TEST_F(LiveBoards, RecordingsShowTheRunsTraceAccessForAccess) {
+    const std::wstring folder = BesideProgram(L"waveforms") + L"\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    for (const std::wstring& name : testsupport::FolderNames(folder))
+        DeleteFileW((folder + name).c_str());
+    // Long enough for the host to start and run its 2 s under emulation too.
+    const std::wstring seconds = sizeof(void*) == 4 ? L" --seconds 45" : L" --seconds 12";
+    Program bitsTool(L"lumo31a-sim.exe",
+                     L"record \"" + folder + L"tool-bits.vcd\" --bits" + seconds);
+    Program vectorsTool(L"lumo31a-sim.exe",
+                        L"record \"" + folder + L"tool-vectors.vcd\"" + seconds);
+    for (int wait = 0; wait < 600 && (bitsTool.Output().find("recording ") == std::string::npos ||
+                                      vectorsTool.Output().find("recording ") == std::string::npos);
+         ++wait)
+        Sleep(100);
+    const std::wstring trace = folder + L"trace.csv";
+    Program host(L"pemo_host.exe", L"run \"" + InSourceTree(L"examples\\loopback.json") +
+                                       L"\" --seconds 2 --trace \"" + trace + L"\" --vcd \"" +
+                                       folder + L"host-bits.vcd\" --vcd-bits");
+    for (int wait = 0; wait < 600 && !sim.IsOpen(0); ++wait)
+        Sleep(100);
+    Sleep(500);
+    EXPECT_EQ(Tool("force 0 0 0x3C --mask 0x0F").status, 0u);
+    Sleep(300);
+    EXPECT_EQ(Tool("unforce 0 0").status, 0u);
+    ASSERT_EQ(host.Finish(), 0u) << host.Output();
+    ASSERT_EQ(bitsTool.Finish(), 0u) << bitsTool.Output();
+    ASSERT_EQ(vectorsTool.Finish(), 0u) << vectorsTool.Output();
+
+    const std::string csv = FileBytes(trace);
+    const std::vector<testsupport::PortAccess> traced = testsupport::CsvAccesses(csv);
+    ASSERT_GT(traced.size(), 1000u);
+    const std::string recorded = "recorded .*tool-(bits|vectors).vcd accesses " +
+                                 std::to_string(traced.size()) + " events 2 lost 0";
+    ExpectLines(bitsTool.Output(), {"recording .*tool-bits.vcd", recorded});
+    for (const wchar_t* name : {L"tool-bits.vcd", L"tool-vectors.vcd", L"host-bits.vcd"}) {
+        testsupport::Vcd vcd;
+        ASSERT_EQ(testsupport::ReadVcd(FileBytes(folder + name), &vcd), "");
+        const auto shown = testsupport::VcdAccesses(vcd);
+        EXPECT_EQ(testsupport::Sequence(shown), testsupport::Sequence(traced))
+            << standin::WideToUtf8(name);
+        const auto histories = testsupport::Histories(vcd);
+        for (const char* event : {"b0_p0_force", "b0_p0_unforce"})
+            EXPECT_EQ(histories.count(event) ? histories.at(event).size() : 0, 2u) << event;
+        // The tool's times are microseconds from its start tick: within the trace's tick.
+        std::smatch start;
+        if (!std::regex_search(vcd.comment, start, std::regex("start tick (\\d+),")))
+            continue;
+        EXPECT_NE(vcd.comment.find(", 0 lost,"), std::string::npos) << vcd.comment;
+        size_t off = 0;
+        for (size_t i = 0; i < shown.size() && i < traced.size(); ++i)
+            off += std::llabs(int64_t(std::stoull(start[1]) + shown[i].time / 1000) -
+                              int64_t(traced[i].time)) > 20;
+        EXPECT_EQ(off, 0u) << "accesses more than 20 ms off their tick";
+    }
 }
 
 } // namespace

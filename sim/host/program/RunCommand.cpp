@@ -141,7 +141,9 @@ bool WriteOutputs(const RunOptions& options, const standin::RunRecorder& recorde
     if (!options.trace.empty())
         ok = WriteText(options.trace, standin::TraceCsv(recorder), "Trace") && ok;
     if (!options.vcd.empty())
-        ok = WriteText(options.vcd, standin::TraceVcd(recorder, options.vcdBits), "Waveform") && ok;
+        ok = Written(standin::SaveTraceVcd(recorder, options.vcdBits, options.vcd, &error),
+                     options.vcd, error, "Waveform") &&
+             ok;
     if (!options.plot.empty())
         ok = Written(standin::WritePlot(options.plot, standin::RunChart(recorder, report), &error),
                      options.plot, error, "Plot") &&

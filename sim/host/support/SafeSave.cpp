@@ -47,22 +47,24 @@ HANDLE CreateBeside(const std::wstring& target, std::wstring* temporary) {
     return INVALID_HANDLE_VALUE;
 }
 
-bool WriteAll(HANDLE file, const std::string& bytes) {
+// Writes `bytes` after the `written` bytes already in the file.
+bool WriteAll(HANDLE file, const std::string& bytes, int64_t& written) {
     const int64_t limit = writeLimitForTests;
     size_t done = 0;
     while (done < bytes.size()) {
         DWORD chunk = DWORD(std::min<size_t>(bytes.size() - done, CHUNK_BYTES));
-        const bool full = limit >= 0 && int64_t(done + chunk) > limit;
+        const bool full = limit >= 0 && written + int64_t(chunk) > limit;
         if (full)
-            chunk = DWORD(std::max<int64_t>(limit - int64_t(done), 0));
-        DWORD written = 0;
-        if (chunk > 0 && !WriteFile(file, bytes.data() + done, chunk, &written, nullptr))
+            chunk = DWORD(std::max<int64_t>(limit - written, 0));
+        DWORD wrote = 0;
+        if (chunk > 0 && !WriteFile(file, bytes.data() + done, chunk, &wrote, nullptr))
             return false;
-        if (full || written != chunk) {
+        if (full || wrote != chunk) {
             SetLastError(ERROR_DISK_FULL); // a short write is a full disk
             return false;
         }
-        done += written;
+        done += wrote;
+        written += wrote;
     }
     return true;
 }
@@ -91,6 +93,20 @@ bool Swap(const std::wstring& temporary, const std::wstring& target, bool target
 } // namespace
 
 bool SaveFileSafely(const std::wstring& path, const std::string& bytes, std::string* error) {
+    bool given = false;
+    return SaveFileSafely(
+        path,
+        [&](DWORD*) {
+            const bool first = !given;
+            given = true;
+            return first ? &bytes : nullptr;
+        },
+        error);
+}
+
+bool SaveFileSafely(const std::wstring& path,
+                    const std::function<const std::string*(DWORD* failed)>& next,
+                    std::string* error) {
     // The full path, in the \\?\ form when it (with the new file's suffix) is too long for the
     // plain one.
     const std::wstring target = LongPathForm(path);
@@ -112,7 +128,19 @@ bool SaveFileSafely(const std::wstring& path, const std::string& bytes, std::str
     const HANDLE file = CreateBeside(target, &temporary);
     if (file == INVALID_HANDLE_VALUE)
         return Fail(path, GetLastError(), error);
-    bool written = WriteAll(file, bytes) && FlushFileBuffers(file);
+    int64_t size = 0;
+    DWORD failed = 0;
+    bool written = true;
+    while (written)
+        if (const std::string* piece = next(&failed))
+            written = WriteAll(file, *piece, size);
+        else
+            break;
+    if (failed) {
+        written = false;
+        SetLastError(failed);
+    }
+    written = written && FlushFileBuffers(file);
     DWORD code = GetLastError();
     if (!CloseHandle(file) && written) {
         written = false;

@@ -2,7 +2,10 @@
 // goes to a file of its own beside the target and takes the target's place in one rename.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace standin {
@@ -17,6 +20,11 @@ namespace standin {
 // "<path>: cannot be written: <the system's reason>". Any path: relative, non-ASCII, longer
 // than MAX_PATH.
 bool SaveFileSafely(const std::wstring& path, const std::string& bytes, std::string* error);
+// The same for content too large to hold at once: `next` gives it piece by piece, null after the
+// last; a system error code it sets in `*failed` abandons the save with that reason.
+bool SaveFileSafely(const std::wstring& path,
+                    const std::function<const std::string*(DWORD* failed)>& next,
+                    std::string* error);
 
 // For tests only: each SaveFileSafely writes at most `bytes` bytes of its new file, then its
 // write fails with ERROR_DISK_FULL, as on a disk that fills up; -1 (the default): no limit.
