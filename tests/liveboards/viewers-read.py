@@ -20,9 +20,9 @@ def run(words, **options):
 
 
 def sigrok(vcd, out):
-    """sigrok-cli's samples (one per microsecond), each row kept where it differs from the one
-    before: a logic analyser's view of the changes."""
-    done = run(["sigrok-cli", "-I", "vcd", "-i", str(vcd), "-O", "csv"])
+    """sigrok-cli's samples (one per microsecond, idle stretches beyond a millisecond cut short),
+    each row kept where it differs from the one before: a logic analyser's view of the changes."""
+    done = run(["sigrok-cli", "-I", "vcd:compress=1000", "-i", str(vcd), "-O", "csv"])
     with open(out, "w") as kept:
         last = None
         for line in done.stdout.splitlines():
