@@ -29,10 +29,9 @@ const BoardsAccess& Entry(const AccessRing& ring, uint32_t number) {
 
 } // namespace
 
-void NoteAccess(AccessRing& ring, uint32_t slot, uint32_t port, int direction, uint32_t byte,
-                int32_t result) {
-    if (!__atomic_load_n(&ring.recording, __ATOMIC_RELAXED) || slot >= BOARD_SLOTS ||
-        port >= BOARD_PORTS)
+void NoteAccessNow(AccessRing& ring, uint32_t slot, uint32_t port, int direction, uint32_t byte,
+                   int32_t result) {
+    if (slot >= BOARD_SLOTS || port >= BOARD_PORTS)
         return;
     static const uint32_t process = GetCurrentProcessId();
     const uint32_t number = __atomic_add_fetch(&ring.count, 1, __ATOMIC_SEQ_CST);

@@ -36,9 +36,14 @@ struct AccessRing {
     BoardsAccess accesses[ACCESS_SLOTS];
 };
 
-// Notes a port call if anybody records: one load when nobody does.
-void NoteAccess(AccessRing& ring, uint32_t slot, uint32_t port, int direction, uint32_t byte,
-                int32_t result);
+// Notes a port call for the recorders listening; NoteAccess costs one load when none does.
+void NoteAccessNow(AccessRing& ring, uint32_t slot, uint32_t port, int direction, uint32_t byte,
+                   int32_t result);
+inline void NoteAccess(AccessRing& ring, uint32_t slot, uint32_t port, int direction, uint32_t byte,
+                       int32_t result) {
+    if (__builtin_expect(__atomic_load_n(&ring.recording, __ATOMIC_RELAXED) != 0, 0))
+        NoteAccessNow(ring, slot, port, direction, byte, result);
+}
 
 // A recorder's place in the ring.
 struct AccessReader {
