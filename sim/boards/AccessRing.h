@@ -1,7 +1,9 @@
 // The ring of port accesses in the bench's shared record: the driver of any process notes each
-// port call there while a recorder listens (lumo31a-sim record), with interlocked operations
-// and plain stores only, no system call; each recorder reads it at its own pace and counts what
-// the ring no longer held when it came to read.
+// port call there while a recorder listens (lumo31a-sim record), with an interlocked increment
+// and plain stores, taking no lock and waiting for nobody (the times come from
+// QueryPerformanceCounter and GetTickCount, which Windows serves without entering the kernel);
+// each recorder reads it at its own pace and counts what the ring no longer held when it came
+// to read.
 #pragma once
 
 #include <windows.h>
