@@ -125,6 +125,10 @@ int Info(const Arguments& arguments) {
     }
     ConsolePrintf("overlaps %d\n", record.overlaps);
     ConsolePrintf("events %u\n", record.eventCount);
+    uint32_t recorders = 0;
+    for (uint32_t process : record.accesses.recorders)
+        recorders += process && ProcessRuns(process);
+    ConsolePrintf("recorders %u\n", recorders);
     for (uint32_t process : record.processes)
         if (process && ProcessRuns(process))
             ConsolePrintf("process %u\n", process);

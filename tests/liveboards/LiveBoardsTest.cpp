@@ -258,10 +258,11 @@ TEST_F(LiveBoards, ToolDrivesTheBoardsOfARunningHost) {
 
     const ToolResult info = Tool("info");
     EXPECT_EQ(info.status, 0u);
-    for (const char* line : {"\norigin .*loopback.lumo31a-sim.txt\n",
-                             "\nboard 0 present open address 0xD000 length 16 switch 0\n",
-                             "\nin 0 0 0x[0-9A-F]{2} counter start=0x00 step=1\n",
-                             "\nin 0 1 0x[0-9A-F]{2} wire 0 0\n", "\noverlaps 0\n"})
+    for (const char* line :
+         {"\norigin .*loopback.lumo31a-sim.txt\n",
+          "\nboard 0 present open address 0xD000 length 16 switch 0\n",
+          "\nin 0 0 0x[0-9A-F]{2} counter start=0x00 step=1\n", "\nin 0 1 0x[0-9A-F]{2} wire 0 0\n",
+          "\noverlaps 0\n", "\nrecorders 0\n"})
         EXPECT_TRUE(std::regex_search(info.output, std::regex(line))) << line << info.output;
     const ToolResult watch = Tool("watch 0 0 --count 2 --seconds 60");
     EXPECT_EQ(watch.status, 0u);
@@ -358,6 +359,7 @@ TEST_F(LiveBoards, RecordingsShowTheRunsTraceAccessForAccess) {
     EXPECT_EQ(Tool("force 0 0 0x3C --mask 0x0F").status, 0u);
     Sleep(300);
     EXPECT_EQ(Tool("unforce 0 0").status, 0u);
+    EXPECT_NE(Tool("info").output.find("\nrecorders 2\n"), std::string::npos);
     ASSERT_EQ(host.Finish(), 0u) << host.Output();
     ASSERT_EQ(bitsTool.Finish(), 0u) << bitsTool.Output();
     ASSERT_EQ(vectorsTool.Finish(), 0u) << vectorsTool.Output();
