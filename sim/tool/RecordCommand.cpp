@@ -62,15 +62,20 @@ void TakeEvents(Recording& recording, BoardsRecord& record) {
     }
 }
 
+// The pending events that happened before access number `before` (all with `all`).
+void PutEventsBefore(Recording& recording, uint32_t before, bool all = false) {
+    while (!recording.pending.empty() &&
+           (all || int32_t(recording.pending.front().accesses - before) < 0)) {
+        PutEvent(recording, recording.pending.front());
+        recording.pending.pop_front();
+    }
+}
+
 // Accesses and events in the order they happened: an event goes before the first access the
 // ring numbered after it.
 void PutAccesses(Recording& recording, const std::vector<BoardsAccess>& accesses, uint32_t noted) {
     for (const BoardsAccess& access : accesses) {
-        while (!recording.pending.empty() &&
-               int32_t(recording.pending.front().accesses - access.number) < 0) {
-            PutEvent(recording, recording.pending.front());
-            recording.pending.pop_front();
-        }
+        PutEventsBefore(recording, access.number);
         recording.dump.At(Microseconds(recording, access.time));
         recording.dump.Access(
             recording.dump.Port(access.slot, access.direction == DIR_OUT, access.port),
@@ -78,10 +83,7 @@ void PutAccesses(Recording& recording, const std::vector<BoardsAccess>& accesses
         ++recording.accesses;
     }
     // The rest once every access before them has been taken or lost.
-    while (!recording.pending.empty() && int32_t(recording.pending.front().accesses - noted) <= 0) {
-        PutEvent(recording, recording.pending.front());
-        recording.pending.pop_front();
-    }
+    PutEventsBefore(recording, noted + 1);
 }
 
 } // namespace
@@ -139,10 +141,7 @@ int Record(const Arguments& given) {
         TakeAccesses(record.accesses, reader, accesses);
         PutAccesses(recording, accesses, reader.next);
     }
-    while (!recording.pending.empty()) {
-        PutEvent(recording, recording.pending.front());
-        recording.pending.pop_front();
-    }
+    PutEventsBefore(recording, 0, true);
 
     LARGE_INTEGER end;
     QueryPerformanceCounter(&end);

@@ -61,12 +61,11 @@ size_t VcdWriter::Named(const std::string& name) {
     return found != named_.end() ? found->second : named_[name] = Add(name, 1, 0);
 }
 
-int64_t VcdWriter::At(int64_t time) {
+void VcdWriter::At(int64_t time) {
     last_ = std::max(time, last_ + 1);
     changes_ += "#" + std::to_string(last_) + "\n";
     if (changes_.size() >= SPILL_BYTES)
         Spill();
-    return last_;
 }
 
 void VcdWriter::Access(size_t port, uint8_t byte) {
@@ -133,8 +132,8 @@ void VcdWriter::Spill() {
     changes_.clear();
 }
 
-// The dump's pieces in order: the header, what was spilled, the changes kept; null after the
-// last, or with `*failed` set when the spilled changes cannot be read back.
+// The dump's pieces in order for the safe save: the header, what was spilled, the changes kept;
+// null after the last, or with `*failed` set when the spilled changes cannot be read back.
 const std::string* VcdWriter::NextPiece(Pieces& pieces, DWORD* failed) {
     switch (pieces.step) {
     case 0:
@@ -165,15 +164,6 @@ const std::string* VcdWriter::NextPiece(Pieces& pieces, DWORD* failed) {
     }
 }
 
-std::string VcdWriter::Text(const std::string& comment) {
-    Pieces pieces{0, Header(comment), std::string()};
-    std::string text;
-    DWORD failed = 0;
-    while (const std::string* piece = NextPiece(pieces, &failed))
-        text += *piece;
-    return text;
-}
-
 bool VcdWriter::Save(const std::wstring& path, const std::string& comment, std::string* error) {
     Pieces pieces{0, Header(comment), std::string()};
     return SaveFileSafely(
@@ -190,12 +180,6 @@ std::string EventSignalName(const LumoSimEvent& event) {
 bool SaveTraceVcd(const RunRecorder& recorder, bool bits, const std::wstring& path,
                   std::string* error) {
     VcdWriter dump(bits);
-    // Declared first, so that the signals come in the order of the trace's first accesses.
-    for (const TraceEvent& event : recorder.Events())
-        if (event.kind == TraceEvent::External)
-            dump.Named(EventSignalName(event.external));
-        else if (event.kind != TraceEvent::BlockReleased)
-            dump.Port(event.slot, event.kind == TraceEvent::PortWrite, event.port);
     for (const TraceEvent& event : recorder.Events()) {
         if (event.kind == TraceEvent::BlockReleased)
             continue;

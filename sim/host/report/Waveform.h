@@ -30,17 +30,16 @@ public:
     size_t Port(int slot, bool out, int port); // the port's first signal
     size_t Named(const std::string& name);
     // The time of the next changes, in microseconds: moved 1 us past the last time (or past #0)
-    // when it is not later, so that each access has a time of its own. Gives the time used.
-    int64_t At(int64_t time);
+    // when it is not later, so that each access has a time of its own.
+    void At(int64_t time);
     // The end of the recording: a last time with no change after it, so that viewers that take
     // a dump's last time as its end (sigrok) still show the last change.
     void End(int64_t time) { At(time); }
     void Access(size_t port, uint8_t byte);
     void Toggle(size_t signal);
 
-    // The whole dump, `comment` in its header; or saved to `path` as SaveFileSafely does (the
+    // The whole dump, `comment` in its header, saved to `path` as SaveFileSafely does (the
     // writer then takes no more changes).
-    std::string Text(const std::string& comment);
     bool Save(const std::wstring& path, const std::string& comment, std::string* error);
 
 private:
