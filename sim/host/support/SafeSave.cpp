@@ -131,11 +131,8 @@ bool SaveFileSafely(const std::wstring& path,
     int64_t size = 0;
     DWORD failed = 0;
     bool written = true;
-    while (written)
-        if (const std::string* piece = next(&failed))
-            written = WriteAll(file, *piece, size);
-        else
-            break;
+    for (const std::string* piece; written && (piece = next(&failed));)
+        written = WriteAll(file, *piece, size);
     if (failed) {
         written = false;
         SetLastError(failed);
